@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The folder of the running executable, ending in "/". Every file of the
+// program (settings, job lists) lies there. Worked out afresh on every call.
+QString GetAppFolder();
+
+// Points GetAppFolder at another folder, so that tests work in a temporary
+// folder; an empty text returns to the executable's folder.
+void setAppFolderForTesting(const QString& folder);
+
+// Appends "/" to a folder that does not already end in one ("" becomes "/").
+QString withTrailingSeparator(const QString& folder);

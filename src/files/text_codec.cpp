@@ -1,0 +1,53 @@
+#include "files/text_codec.h"
+
+#include <QIODevice>
+
+namespace {
+
+constexpr qint64 kBlockSize = 256 * 1024;
+
+} // namespace
+
+FileEncoding detectEncoding(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    (void)utf8.decode(bytes);
+    (void)utf8.decode(QByteArrayView("\n"));
+    return utf8.hasError() ? FileEncoding::ShiftJis : FileEncoding::Utf8;
+}
+
+bool detectEncoding(QIODevice& device, FileEncoding& encoding) {
+    const qint64 start = device.pos();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    while (!utf8.hasError()) {
+        const QByteArray block = device.read(kBlockSize);
+        if (block.isEmpty())
+            break;
+        (void)utf8.decode(block);
+    }
+    // A line break cannot continue a multi-byte sequence, so it shows a
+    // sequence cut off by the end of the file.
+    if (!utf8.hasError())
+        (void)utf8.decode(QByteArrayView("\n"));
+    if (!device.seek(start))
+        return false;
+    encoding = utf8.hasError() ? FileEncoding::ShiftJis : FileEncoding::Utf8;
+    return true;
+}
+
+QStringDecoder makeDecoder(FileEncoding encoding) {
+    if (encoding == FileEncoding::Utf8)
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    return QStringDecoder("Shift_JIS", QStringDecoder::Flag::Stateless);
+}
+
+QString decodeText(const QByteArray& bytes) {
+    QStringDecoder decoder = makeDecoder(detectEncoding(bytes));
+    QString text = decoder.decode(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+QByteArray encodeText(const QString& text) {
+    return text.toUtf8();
+}

@@ -1,0 +1,87 @@
+#include "platform/error_text.h"
+
+#include <cerrno>
+#include <cstring>
+
+QString errorSentence(ErrorKind kind) {
+    switch (kind) {
+    case ErrorKind::FileNotFound:
+        return QStringLiteral("ファイルが見つかりません");
+    case ErrorKind::PathNotFound:
+        return QStringLiteral("パスが見つかりません");
+    case ErrorKind::AccessDenied:
+        return QStringLiteral("アクセスが拒否されました");
+    case ErrorKind::DiskFull:
+        return QStringLiteral("ディスクの空き領域が不足しています");
+    case ErrorKind::FileTooLarge:
+        return QStringLiteral("ファイルが大きすぎます");
+    case ErrorKind::ReadOnlyFileSystem:
+        return QStringLiteral("書き込みできないファイルシステムです");
+    case ErrorKind::IsAFolder:
+        return QStringLiteral("ファイルではなくフォルダーです");
+    case ErrorKind::NameTooLong:
+        return QStringLiteral("ファイル名が長すぎます");
+    case ErrorKind::InputOutput:
+        return QStringLiteral("デバイスの入出力エラーが発生しました");
+    case ErrorKind::FileInUse:
+        return QStringLiteral("ファイルは使用中です");
+    case ErrorKind::BadFileName:
+        return QStringLiteral("ファイル名が正しくありません");
+    case ErrorKind::SameFile:
+        return QStringLiteral("コピー元とコピー先が同じファイルです");
+    case ErrorKind::TypeMismatch:
+        return QStringLiteral("型が一致しません");
+    case ErrorKind::BadRecord:
+        return QStringLiteral("ジョブリストの行を読み取れません");
+    case ErrorKind::Other:
+        break;
+    }
+    return QStringLiteral("エラーが発生しました");
+}
+
+QString describeError(ErrorKind kind, const QString& path) {
+    const QString sentence = errorSentence(kind);
+    return path.isEmpty() ? sentence : sentence + QStringLiteral(": ") + path;
+}
+
+ErrorKind errorKindFromErrno(int errnum) {
+    switch (errnum) {
+    case ENOENT:
+        return ErrorKind::FileNotFound;
+    case ENOTDIR:
+        return ErrorKind::PathNotFound;
+    case EACCES:
+    case EPERM:
+        return ErrorKind::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return ErrorKind::DiskFull;
+    case EFBIG:
+        return ErrorKind::FileTooLarge;
+    case EROFS:
+        return ErrorKind::ReadOnlyFileSystem;
+    case EISDIR:
+        return ErrorKind::IsAFolder;
+    case ENAMETOOLONG:
+        return ErrorKind::NameTooLong;
+    case EIO:
+        return ErrorKind::InputOutput;
+    case EBUSY:
+    case ETXTBSY:
+        return ErrorKind::FileInUse;
+    case EINVAL:
+    case EILSEQ:
+        return ErrorKind::BadFileName;
+    default:
+        return ErrorKind::Other;
+    }
+}
+
+QString describeErrno(int errnum, const QString& path) {
+    const ErrorKind kind = errorKindFromErrno(errnum);
+    if (kind != ErrorKind::Other)
+        return describeError(kind, path);
+    const QString sentence = errorSentence(kind) + QStringLiteral("（") +
+                             QString::fromLocal8Bit(std::strerror(errnum)) + QStringLiteral("）");
+    return path.isEmpty() ? sentence : sentence + QStringLiteral(": ") + path;
+}
