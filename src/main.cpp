@@ -27,10 +27,12 @@ int start(const QString& argument, Prompter& prompter, bool display) {
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
     prompter.showMessage(
-        display ? QStringLiteral("設定画面はこの版ではまだ表示できません。")
-                : QStringLiteral("設定画面を表示するにはディスプレイが必要です"
-                                 "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
-                                 "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。"));
+        display
+            ? QStringLiteral("設定画面はこの版ではまだ表示できません。")
+            : QStringLiteral(
+                  "設定画面を表示するにはディスプレイが必要です"
+                  "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
+                  "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。"));
     return 1;
 }
 

@@ -1,12 +1,12 @@
 #include "files/ini_file.h"
 
+#include "files/atomic_write.h"
 #include "files/text_codec.h"
 #include "platform/error_text.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <optional>
@@ -135,19 +135,6 @@ QString storedForm(const QString& value) {
     return quote ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
-// Qt folds most system errors into "open error" or "write error"; the errno of
-// the failing call says more, so it is preferred when there is one.
-QString describeFailure(const QFileDevice& file, int errnum, const QString& path) {
-    if (errnum != 0)
-        return describeErrno(errnum, path);
-    if (file.error() == QFileDevice::ResourceError)
-        return describeError(ErrorKind::DiskFull, path);
-    if (file.error() == QFileDevice::PermissionsError)
-        return describeError(ErrorKind::AccessDenied, path);
-    return errorSentence(ErrorKind::Other) + QStringLiteral("（") + file.errorString() +
-           QStringLiteral("）: ") + path;
-}
-
 // The whole file as text; a missing file is the empty text.
 Result readText(const QString& path, QString& text) {
     text.clear();
@@ -159,40 +146,11 @@ Result readText(const QString& path, QString& text) {
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(describeFailure(file, errno, path));
+        return Result::failure(describeFileFailure(file, errno, path));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result::failure(describeFailure(file, errno, path));
+        return Result::failure(describeFileFailure(file, errno, path));
     text = decodeText(bytes);
-    return Result::success();
-}
-
-// Writes a temporary file beside the old one and renames it over it, so that a
-// crash or a full disk never leaves a half-written file.
-Result saveText(const QString& path, const QString& text) {
-    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
-        return Result::failure(describeError(ErrorKind::PathNotFound, path));
-    QSaveFile file(path);
-    errno = 0;
-    // Unbuffered: QSaveFile::commit() does not notice a failed flush of its
-    // buffer and would rename a cut-off file over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Result::failure(describeFailure(file, errno, path));
-    const QByteArray bytes = encodeText(text);
-    // A write may stop short without an error (a disk filling up); writing the
-    // rest then fails and tells why.
-    for (qsizetype done = 0; done < bytes.size();) {
-        errno = 0;
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0)
-            return Result::failure(describeFailure(file, errno, path));
-        done += written;
-    }
-    errno = 0;
-    // The temporary file is removed by a failed commit() or, after a failed
-    // write, by the QSaveFile destructor.
-    if (!file.commit())
-        return Result::failure(describeFailure(file, errno, path));
     return Result::success();
 }
 
@@ -251,5 +209,5 @@ Result writeIniValue(const QString& filePath, const QString& section, const QStr
     const Result changed = withIniValue(text, section, key, value);
     if (!changed.ok())
         return Result::failure(changed.error() + QStringLiteral(": ") + filePath);
-    return saveText(filePath, text);
+    return writeFileAtomically(filePath, encodeText(text));
 }

@@ -5,7 +5,6 @@
 #include "files/text_codec.h"
 #include "platform/error_text.h"
 
-
 namespace {
 
 bool isBlank(QChar c) {
@@ -76,7 +75,8 @@ Result formatJobRecord(const JobRecord& record, QString& line) {
     for (const QString& field : {record.destination, record.source}) {
         if (!holdable(field))
             return Result::failure(
-                QStringLiteral("ダブルクォーテーションや改行を含むパスはジョブリストに保存できません: ") +
+                QStringLiteral(
+                    "ダブルクォーテーションや改行を含むパスはジョブリストに保存できません: ") +
                 field);
     }
     line = quotedIfNeeded(record.destination) + QLatin1Char(',') + quotedIfNeeded(record.source);

@@ -10,7 +10,7 @@
 // streamed rather than held in memory. A UTF-8 file is read as such; any
 // other is read as Shift-JIS.
 class JobListReader {
-public:
+  public:
     enum class Status { Record, End, Error };
 
     // Opens the file; a failure names the file and why it cannot be read.
@@ -22,7 +22,7 @@ public:
 
     const QString& error() const { return m_error; }
 
-private:
+  private:
     QFile m_file;
     QStringDecoder m_decoder;
     qint64 m_lineNumber = 0;

@@ -4,7 +4,7 @@
 
 // Messages as modal message boxes without icons, with the program's captions.
 class DialogPrompter : public Prompter {
-public:
+  public:
     void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
     bool askYesNo(const QString& text, const QString& caption) override;
 };

@@ -12,8 +12,9 @@ void TerminalPrompter::showMessage(const QString& text, const QString& caption) 
 }
 
 bool TerminalPrompter::askYesNo(const QString& text, const QString& caption) {
-    std::fputs((caption + QStringLiteral(": ") + text + QStringLiteral(" [y/N] ")).toUtf8().constData(),
-               m_output);
+    std::fputs(
+        (caption + QStringLiteral(": ") + text + QStringLiteral(" [y/N] ")).toUtf8().constData(),
+        m_output);
     std::fflush(m_output);
     QByteArray answer;
     for (int c = std::fgetc(m_input); c != EOF && c != '\n'; c = std::fgetc(m_input))

@@ -8,13 +8,13 @@
 // standard error; a question adds " [y/N] " and reads one line, where y, Y,
 // yes or YES answer Yes and anything else, or the end of the input, No.
 class TerminalPrompter : public Prompter {
-public:
+  public:
     explicit TerminalPrompter(std::FILE* output = stderr, std::FILE* input = stdin);
 
     void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
     bool askYesNo(const QString& text, const QString& caption) override;
 
-private:
+  private:
     std::FILE* m_output;
     std::FILE* m_input;
 };

@@ -35,7 +35,7 @@ QByteArray temporaryNameIn(const QString& folder) {
 
 // Closes a descriptor when it leaves scope.
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
     ~FileDescriptor() {
         if (m_fd >= 0)
@@ -57,7 +57,7 @@ public:
         return ::close(fd) == 0;
     }
 
-private:
+  private:
     int m_fd;
 };
 
@@ -126,8 +126,8 @@ bool createTemporary(const QString& folder, TemporaryFile& temporary) {
         return false;
     for (;;) {
         temporary.name = temporaryNameIn(folder);
-        const int named = ::open(temporary.name.constData(),
-                                 O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        const int named =
+            ::open(temporary.name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (named >= 0) {
             temporary.fd.reset(named);
             return true;
@@ -143,8 +143,8 @@ bool putInPlace(TemporaryFile& temporary, const QString& folder, const QByteArra
                 bool targetExists) {
     if (temporary.name.isEmpty()) {
         const QByteArray handle = "/proc/self/fd/" + QByteArray::number(temporary.fd.get());
-        if (!targetExists &&
-            linkat(AT_FDCWD, handle.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0)
+        if (!targetExists && linkat(AT_FDCWD, handle.constData(), AT_FDCWD, target.constData(),
+                                    AT_SYMLINK_FOLLOW) == 0)
             return temporary.fd.close();
         if (!targetExists && errno != EEXIST)
             return false;

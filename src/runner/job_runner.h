@@ -14,14 +14,14 @@ class Prompter;
 // record's destination folder, deleted, or moved there. The first error stops
 // the run and is shown (the failure exit); what was done before it stays done.
 class JobRunner {
-public:
+  public:
     explicit JobRunner(Prompter& prompter);
 
     // Returns true when the run finished, false after the failure exit.
     bool run(RunMode mode, const QString& profileText, const RunSettings& settings,
              const QString& appFolder);
 
-private:
+  private:
     Result runRecords(RunMode mode, const QString& jobList, const RunSettings& settings);
     Result copyRecord(const JobRecord& record);
     Result moveRecord(const JobRecord& record);

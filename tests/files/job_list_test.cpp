@@ -30,8 +30,9 @@ TEST(JobRecordTest, ALineWithoutExactlyTwoFieldsIsNoRecord) {
 }
 
 TEST(JobRecordTest, WhatIsFormattedReadsBackUnchanged) {
-    const QStringList paths = {"/plain/a.txt", "/with,comma/b.txt", " leading", "trailing\t",
-                               "/日本語/ファイル.txt", "%PATH%/$HOME/\\back", "-dash", ""};
+    const QStringList paths = {
+        "/plain/a.txt",         "/with,comma/b.txt",   " leading", "trailing\t",
+        "/日本語/ファイル.txt", "%PATH%/$HOME/\\back", "-dash",    ""};
     for (const QString& destination : paths) {
         for (const QString& source : paths) {
             QString line;
@@ -55,7 +56,7 @@ TEST(JobRecordTest, RefusesPathsThatAJobListCannotHold) {
 }
 
 class JobListFileTest : public ::testing::Test {
-protected:
+  protected:
     QString file(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
 
     QList<JobRecord> readAll(const QString& path, QString* error = nullptr) {

@@ -9,8 +9,7 @@
 namespace {
 
 // Runs one prompter call with the given input and returns what it printed.
-template <typename Call>
-std::string transcript(const std::string& input, Call call) {
+template <typename Call> std::string transcript(const std::string& input, Call call) {
     char* printed = nullptr;
     size_t size = 0;
     std::FILE* out = open_memstream(&printed, &size);

@@ -11,7 +11,7 @@
 namespace {
 
 class JobRunnerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         setAppFolderForTesting(path(QStringLiteral("app")));
@@ -21,7 +21,9 @@ protected:
     }
     void TearDown() override { setAppFolderForTesting(QString()); }
 
-    QString path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+    QString path(const QString& relative) const {
+        return m_dir.path() + QLatin1Char('/') + relative;
+    }
 
     void writeJobList(const QString& profileText, const QStringList& lines) {
         ASSERT_TRUE(writeBytes(path(QStringLiteral("app/") + profileText + "copylist.txt"),
@@ -76,8 +78,8 @@ TEST_F(JobRunnerTest, StopsAtTheFirstFailureAndKeepsWhatWasDone) {
     const QString first = source("first.txt");
     const QString third = source("third.txt");
     const QString missing = path("src/missing.txt");
-    writeJobList("3", {path("out") + "," + first, path("out") + "," + missing,
-                       path("out") + "," + third});
+    writeJobList(
+        "3", {path("out") + "," + first, path("out") + "," + missing, path("out") + "," + third});
 
     EXPECT_FALSE(run(RunMode::Move, "1"));
 
@@ -93,8 +95,8 @@ TEST_F(JobRunnerTest, StopsAtTheFirstFailureAndKeepsWhatWasDone) {
 TEST_F(JobRunnerTest, ReportsTheJobListAndTheCompletionText) {
     // A missing job list names the file looked for.
     EXPECT_FALSE(run(RunMode::Copy, "1", "c"));
-    EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("app/ccopylist.txt")});
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("ファイルが見つかりません: ") +
+                                                     path("app/ccopylist.txt")});
 
     // An empty job list touches nothing; the completion text follows only in preview mode.
     ASSERT_TRUE(writeBytes(path("app/3copylist.txt"), QByteArray()));
@@ -164,7 +166,8 @@ TEST_F(JobRunnerTest, MovesAcrossFileSystemsByCopyingFirst) {
     QTemporaryDir other(QStringLiteral("/dev/shm/fennick-test-XXXXXX"));
     struct stat here, there;
     if (!other.isValid() || stat(QFile::encodeName(m_dir.path()).constData(), &here) != 0 ||
-        stat(QFile::encodeName(other.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
+        stat(QFile::encodeName(other.path()).constData(), &there) != 0 ||
+        here.st_dev == there.st_dev)
         GTEST_SKIP() << "no second file system to move across";
     const QString a = source("a.txt");
     writeJobList("3", {other.path() + "," + a});

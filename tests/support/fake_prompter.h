@@ -13,7 +13,7 @@
 // Records every message and answers questions from a script; a question
 // with no scripted answer left fails the test instead of hanging it.
 class FakePrompter : public Prompter {
-public:
+  public:
     struct Shown {
         QString caption;
         QString text;
