@@ -1,3 +1,4 @@
+#include "app/main_window.h"
 #include "app/startup.h"
 #include "platform/desktop_session.h"
 #include "platform/prompter_dialog.h"
@@ -22,18 +23,26 @@ QString launchArgument(int argc, char** argv) {
     return parts.join(QLatin1Char(' '));
 }
 
-int start(const QString& argument, Prompter& prompter, bool display) {
+// Without a display only the silent run is possible.
+int startWithoutDisplay(const QString& argument, Prompter& prompter) {
     const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
-    prompter.showMessage(
-        display
-            ? QStringLiteral("設定画面はこの版ではまだ表示できません。")
-            : QStringLiteral(
-                  "設定画面を表示するにはディスプレイが必要です"
-                  "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
-                  "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。"));
+    prompter.showMessage(QStringLiteral("設定画面を表示するにはディスプレイが必要です"
+                                        "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
+                                        "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。"));
     return 1;
+}
+
+int startWithDisplay(const QString& argument, Prompter& prompter, QApplication& app) {
+    const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
+    if (outcome.decision.path == LaunchPath::SilentRun)
+        return outcome.exitStatus;
+    MainWindow window(prompter);
+    if (outcome.decision.path == LaunchPath::InteractiveStart && !window.startInteractive(argument))
+        return 1;
+    window.show();
+    return app.exec();
 }
 
 } // namespace
@@ -46,7 +55,7 @@ int main(int argc, char** argv) {
     if (!displayAvailable()) {
         QCoreApplication app(argc, argv);
         TerminalPrompter prompter;
-        return start(argument, prompter, false);
+        return startWithoutDisplay(argument, prompter);
     }
     QApplication app(argc, argv);
     // The whole interface is Japanese, Qt's own button texts included.
@@ -55,5 +64,5 @@ int main(int argc, char** argv) {
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&translator);
     DialogPrompter prompter;
-    return start(argument, prompter, true);
+    return startWithDisplay(argument, prompter, app);
 }

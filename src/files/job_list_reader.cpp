@@ -54,3 +54,14 @@ JobListReader::Status JobListReader::next(JobRecord& record) {
     record = *parsed;
     return Status::Record;
 }
+
+qint64 JobListReader::countLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 lines = 0;
+    char last = '\n';
+    for (QByteArray block; !(block = file.read(kLongestLine)).isEmpty(); last = block.back())
+        lines += block.count('\n');
+    return last == '\n' ? lines : lines + 1;
+}

@@ -22,6 +22,10 @@ class JobListReader {
 
     const QString& error() const { return m_error; }
 
+    // The number of lines of a file, to tell how far a run has come; 0 when
+    // it cannot be read.
+    static qint64 countLines(const QString& path);
+
   private:
     QFile m_file;
     QStringDecoder m_decoder;

@@ -7,6 +7,7 @@
 #include "platform/prompter.h"
 #include "runner/file_operations.h"
 #include "runner/file_search.h"
+#include "runner/run_progress.h"
 #include "runner/wildcard.h"
 
 namespace {
@@ -37,7 +38,12 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
-    Result result = runRecords(mode, jobListPath(appFolder, profileText), settings);
+    const QString jobList = jobListPath(appFolder, profileText);
+    if (m_progress)
+        m_progress->runStarting(JobListReader::countLines(jobList));
+    Result result = runRecords(mode, jobList, settings);
+    if (m_progress)
+        m_progress->runEnded();
     if (result.ok())
         result = finish(mode, settings);
     if (!result.ok()) {
@@ -52,7 +58,10 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
     Result result = reader.open(jobList);
     JobRecord record;
     JobListReader::Status status = JobListReader::Status::End;
-    while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
+    for (qint64 index = 0;
+         result.ok() && (status = reader.next(record)) == JobListReader::Status::Record; ++index) {
+        if (m_progress)
+            m_progress->recordStarting(index, record.source);
         record.destination = withTrailingSeparator(record.destination);
         switch (mode) {
         case RunMode::Copy:

@@ -8,6 +8,7 @@
 #include <QString>
 
 class Prompter;
+class RunProgress;
 
 // Carries out one job profile in one run mode: the profile's job list file is
 // read record by record, in file order, and each source is copied into its
@@ -16,6 +17,9 @@ class Prompter;
 class JobRunner {
   public:
     explicit JobRunner(Prompter& prompter);
+
+    // Someone to tell how the run advances; none by default.
+    void setProgress(RunProgress* progress) { m_progress = progress; }
 
     // Returns true when the run finished, false after the failure exit.
     bool run(RunMode mode, const QString& profileText, const RunSettings& settings,
@@ -30,4 +34,5 @@ class JobRunner {
     Result finish(RunMode mode, const RunSettings& settings);
 
     Prompter& m_prompter;
+    RunProgress* m_progress = nullptr;
 };

@@ -1,0 +1,200 @@
+#include "app/main_window.h"
+
+#include "app/interactive_start.h"
+#include "app/profile_loader.h"
+#include "files/app_folder.h"
+#include "platform/prompter.h"
+#include "runner/execute_job.h"
+#include "runner/run_progress_dialog.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace {
+
+// Positions are kept in twips, the unit the layout was drawn in; 15 twips
+// make one logical pixel, which Qt scales to the screen.
+QRect fromTwips(int left, int top, int width, int height) {
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+template <typename Widget>
+Widget* place(Widget* widget, const QString& objectName, const QRect& geometry) {
+    widget->setObjectName(objectName);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+void setBaseColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+}
+
+const QString kModeCaptions[] = {QStringLiteral("コピー"), QStringLiteral("削除"),
+                                 QStringLiteral("移動")};
+
+} // namespace
+
+MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_prompter(prompter) {
+    setObjectName(QStringLiteral("MAIN"));
+    setWindowTitle(QStringLiteral("FENNICK設定"));
+    setWindowIcon(QIcon(QStringLiteral(":/app/app_icon.png")));
+    resize(fromTwips(0, 0, 6390, 4410).size());
+    QFont font = this->font();
+    font.setPixelSize(11);
+    setFont(font);
+    createControls();
+    orderTabs();
+    m_fileList->setFocus();
+
+    connect(m_profiles, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            loadSelectedProfile();
+    });
+    connect(m_execute, &QPushButton::clicked, this, &MainWindow::execute);
+}
+
+void MainWindow::createControls() {
+    const QString labelCaptions[] = {QStringLiteral("元ファイル"),
+                                     QStringLiteral("保存先フォルダー（削除の場合は無視）"),
+                                     QStringLiteral("ファイルリスト")};
+    const QRect labelPlaces[] = {fromTwips(120, 180, 1005, 225), fromTwips(120, 3510, 3165, 225),
+                                 fromTwips(120, 810, 1155, 225)};
+    for (int i = 0; i < 3; ++i)
+        m_label1[i] = place(new QLabel(labelCaptions[i], this),
+                            QStringLiteral("Label1_%1").arg(i), labelPlaces[i]);
+    place(new QLabel(QStringLiteral("ドラグ＆ドロップでファイルリストを作成出来ます。"), this),
+          QStringLiteral("Label2"), fromTwips(1200, 180, 3825, 225));
+    place(new QLabel(QStringLiteral("ショートカットはSHIFTを押しながらダブルクリックするとこの設定画面が開きます。"),
+                     this),
+          QStringLiteral("Label3"), fromTwips(60, 4080, 6195, 225));
+    m_about = place(new QPushButton(QStringLiteral("About"), this), QStringLiteral("Command4"),
+                    fromTwips(5160, 30, 1125, 345));
+
+    m_text[0] = place(new QLineEdit(this), QStringLiteral("Text1_0"), fromTwips(120, 420, 5025, 285));
+    m_text[1] = place(new QLineEdit(this), QStringLiteral("Text1_1"), fromTwips(120, 3750, 5535, 285));
+    setBaseColour(m_text[1], QColor(192, 255, 192));
+    m_text[0]->setAccessibleName(labelCaptions[0]);
+    m_text[1]->setAccessibleName(labelCaptions[1]);
+
+    const QString commandCaptions[] = {QStringLiteral("▼"), QStringLiteral("．．．"),
+                                       QStringLiteral("．．．"), QStringLiteral("BATファイル作成")};
+    const QRect commandPlaces[] = {fromTwips(5760, 420, 525, 345), fromTwips(5190, 420, 525, 345),
+                                   fromTwips(5730, 3720, 525, 345), fromTwips(3720, 2850, 1845, 345)};
+    for (int i = 0; i < 4; ++i)
+        m_command1[i] = place(new QPushButton(commandCaptions[i], this),
+                              QStringLiteral("Command1_%1").arg(i), commandPlaces[i]);
+    m_execute = place(new QPushButton(QStringLiteral("実行"), this), QStringLiteral("Command2"),
+                      fromTwips(5610, 2850, 675, 345));
+    m_shortcut = place(new QPushButton(QStringLiteral("デスクトップにショートカット作成"), this),
+                       QStringLiteral("Command3"), fromTwips(120, 2850, 2895, 315));
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+
+    // The profile buttons sit in their own frame, so that they form a group
+    // of their own beside the mode buttons.
+    auto* frame = place(new QFrame(this), QStringLiteral("Frame1"), fromTwips(1290, 780, 4935, 255));
+    frame->setFrameShape(QFrame::NoFrame);
+    m_profiles = new QButtonGroup(this);
+    for (int i = 0; i < 10; ++i)
+        m_profiles->addButton(place(new QRadioButton(QString::number(i), frame),
+                                    QStringLiteral("Option2_%1").arg(i),
+                                    fromTwips(30 + 480 * i, 0, 465, 255)),
+                              i);
+    m_modes = new QButtonGroup(this);
+    for (int i = 0; i < 3; ++i)
+        m_modes->addButton(place(new QRadioButton(kModeCaptions[i], this),
+                                 QStringLiteral("Option1_%1").arg(i),
+                                 fromTwips(210 + 960 * i, 3180, 945, 255)),
+                           i);
+    m_profiles->button(0)->setChecked(true);
+    m_modes->button(0)->setChecked(true);
+
+    m_fileList = place(new QListWidget(this), QStringLiteral("list_File"),
+                       fromTwips(120, 1080, 6135, 1740));
+    m_fileList->setSelectionMode(QAbstractItemView::MultiSelection);
+    m_fileList->setSortingEnabled(false);
+    m_fileList->setAccessibleName(labelCaptions[2]);
+    setBaseColour(m_fileList, QColor(255, 255, 192));
+}
+
+void MainWindow::orderTabs() {
+    QList<QWidget*> chain = {m_fileList,    m_text[0],    m_command1[0], m_command1[1],
+                             m_command1[2], m_text[1],    m_command1[3], m_execute,
+                             m_shortcut};
+    for (QAbstractButton* mode : m_modes->buttons())
+        chain.append(mode);
+    for (int i = 9; i >= 0; --i)
+        chain.append(m_profiles->button(i));
+    chain.append(m_about);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_centred || !screen())
+        return;
+    m_centred = true;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen()->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+bool MainWindow::startInteractive(const QString& argument) {
+    const InteractivePresets presets = interactivePresets(argument);
+    if (!presets.status.ok()) {
+        m_prompter.showMessage(presets.status.error());
+        return false;
+    }
+    if (presets.mode)
+        m_modes->button(static_cast<int>(*presets.mode))->setChecked(true);
+    if (presets.profile != 0) {
+        // Selecting another profile button loads that profile.
+        m_profiles->button(presets.profile)->setChecked(true);
+        return true;
+    }
+    // Profile 0 is selected from the start, so it is loaded here, and a job
+    // list that cannot be read is reported; the window still opens with
+    // what could be read.
+    const LoadedProfile profile = loadProfile(GetAppFolder(), QStringLiteral("0"));
+    showProfile(profile);
+    if (!profile.status.ok())
+        m_prompter.showMessage(profile.status.error());
+    return true;
+}
+
+int MainWindow::selectedProfile() const {
+    return qMax(0, m_profiles->checkedId());
+}
+
+RunMode MainWindow::selectedMode() const {
+    return static_cast<RunMode>(qMax(0, m_modes->checkedId()));
+}
+
+void MainWindow::showProfile(const LoadedProfile& profile) {
+    m_fileList->clear();
+    m_text[1]->setText(profile.destination);
+    m_fileList->addItems(profile.sources);
+    m_fileList->selectAll();
+}
+
+// A profile click shows the stored profile; what cannot be read is left out
+// without a message.
+void MainWindow::loadSelectedProfile() {
+    showProfile(loadProfile(GetAppFolder(), QString::number(selectedProfile())));
+}
+
+void MainWindow::execute() {
+    RunProgressDialog progress(this);
+    executeSelectedJob(m_prompter, &progress, m_text[1]->text(), selectedMode(),
+                       selectedProfile());
+}

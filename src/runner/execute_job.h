@@ -1,0 +1,15 @@
+#pragma once
+
+#include "runner/run_mode.h"
+
+#include <QString>
+
+class Prompter;
+class RunProgress;
+
+// The execute button: reads section "MSG" afresh, refuses to run while the
+// destination folder box is empty, and runs the selected profile in the
+// selected mode. Every error is shown and the window goes on as it was.
+// Returns whether a run finished.
+bool executeSelectedJob(Prompter& prompter, RunProgress* progress,
+                        const QString& destinationBoxText, RunMode mode, int profile);
