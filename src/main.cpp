@@ -28,9 +28,10 @@ int startWithoutDisplay(const QString& argument, Prompter& prompter) {
     const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
-    prompter.showMessage(QStringLiteral("設定画面を表示するにはディスプレイが必要です"
-                                        "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
-                                        "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。"));
+    prompter.showMessage(QStringLiteral(
+        "設定画面を表示するにはディスプレイが必要です"
+        "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
+        "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。"));
     return 1;
 }
 

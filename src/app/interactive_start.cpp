@@ -34,7 +34,8 @@ InteractivePresets interactivePresets(const QString& argument) {
     if (profileText.size() != 1 || digit < QLatin1Char('0') || digit > QLatin1Char('9')) {
         presets.status = Result::failure(
             errorSentence(ErrorKind::TypeMismatch) +
-            QStringLiteral("（起動引数の最後の文字「%1」はプロファイル番号ではありません）").arg(profileText));
+            QStringLiteral("（起動引数の最後の文字「%1」はプロファイル番号ではありません）")
+                .arg(profileText));
         return presets;
     }
     presets.profile = digit.unicode() - '0';

@@ -69,18 +69,22 @@ void MainWindow::createControls() {
     const QRect labelPlaces[] = {fromTwips(120, 180, 1005, 225), fromTwips(120, 3510, 3165, 225),
                                  fromTwips(120, 810, 1155, 225)};
     for (int i = 0; i < 3; ++i)
-        m_label1[i] = place(new QLabel(labelCaptions[i], this),
-                            QStringLiteral("Label1_%1").arg(i), labelPlaces[i]);
+        m_label1[i] = place(new QLabel(labelCaptions[i], this), QStringLiteral("Label1_%1").arg(i),
+                            labelPlaces[i]);
     place(new QLabel(QStringLiteral("ドラグ＆ドロップでファイルリストを作成出来ます。"), this),
           QStringLiteral("Label2"), fromTwips(1200, 180, 3825, 225));
-    place(new QLabel(QStringLiteral("ショートカットはSHIFTを押しながらダブルクリックするとこの設定画面が開きます。"),
-                     this),
+    place(new QLabel(
+              QStringLiteral(
+                  "ショートカットはSHIFTを押しながらダブルクリックするとこの設定画面が開きます。"),
+              this),
           QStringLiteral("Label3"), fromTwips(60, 4080, 6195, 225));
     m_about = place(new QPushButton(QStringLiteral("About"), this), QStringLiteral("Command4"),
                     fromTwips(5160, 30, 1125, 345));
 
-    m_text[0] = place(new QLineEdit(this), QStringLiteral("Text1_0"), fromTwips(120, 420, 5025, 285));
-    m_text[1] = place(new QLineEdit(this), QStringLiteral("Text1_1"), fromTwips(120, 3750, 5535, 285));
+    m_text[0] =
+        place(new QLineEdit(this), QStringLiteral("Text1_0"), fromTwips(120, 420, 5025, 285));
+    m_text[1] =
+        place(new QLineEdit(this), QStringLiteral("Text1_1"), fromTwips(120, 3750, 5535, 285));
     setBaseColour(m_text[1], QColor(192, 255, 192));
     m_text[0]->setAccessibleName(labelCaptions[0]);
     m_text[1]->setAccessibleName(labelCaptions[1]);
@@ -88,7 +92,8 @@ void MainWindow::createControls() {
     const QString commandCaptions[] = {QStringLiteral("▼"), QStringLiteral("．．．"),
                                        QStringLiteral("．．．"), QStringLiteral("BATファイル作成")};
     const QRect commandPlaces[] = {fromTwips(5760, 420, 525, 345), fromTwips(5190, 420, 525, 345),
-                                   fromTwips(5730, 3720, 525, 345), fromTwips(3720, 2850, 1845, 345)};
+                                   fromTwips(5730, 3720, 525, 345),
+                                   fromTwips(3720, 2850, 1845, 345)};
     for (int i = 0; i < 4; ++i)
         m_command1[i] = place(new QPushButton(commandCaptions[i], this),
                               QStringLiteral("Command1_%1").arg(i), commandPlaces[i]);
@@ -101,7 +106,8 @@ void MainWindow::createControls() {
 
     // The profile buttons sit in their own frame, so that they form a group
     // of their own beside the mode buttons.
-    auto* frame = place(new QFrame(this), QStringLiteral("Frame1"), fromTwips(1290, 780, 4935, 255));
+    auto* frame =
+        place(new QFrame(this), QStringLiteral("Frame1"), fromTwips(1290, 780, 4935, 255));
     frame->setFrameShape(QFrame::NoFrame);
     m_profiles = new QButtonGroup(this);
     for (int i = 0; i < 10; ++i)
@@ -118,8 +124,8 @@ void MainWindow::createControls() {
     m_profiles->button(0)->setChecked(true);
     m_modes->button(0)->setChecked(true);
 
-    m_fileList = place(new QListWidget(this), QStringLiteral("list_File"),
-                       fromTwips(120, 1080, 6135, 1740));
+    m_fileList =
+        place(new QListWidget(this), QStringLiteral("list_File"), fromTwips(120, 1080, 6135, 1740));
     m_fileList->setSelectionMode(QAbstractItemView::MultiSelection);
     m_fileList->setSortingEnabled(false);
     m_fileList->setAccessibleName(labelCaptions[2]);
@@ -127,9 +133,8 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::orderTabs() {
-    QList<QWidget*> chain = {m_fileList,    m_text[0],    m_command1[0], m_command1[1],
-                             m_command1[2], m_text[1],    m_command1[3], m_execute,
-                             m_shortcut};
+    QList<QWidget*> chain = {m_fileList, m_text[0],     m_command1[0], m_command1[1], m_command1[2],
+                             m_text[1],  m_command1[3], m_execute,     m_shortcut};
     for (QAbstractButton* mode : m_modes->buttons())
         chain.append(mode);
     for (int i = 9; i >= 0; --i)
@@ -195,6 +200,5 @@ void MainWindow::loadSelectedProfile() {
 
 void MainWindow::execute() {
     RunProgressDialog progress(this);
-    executeSelectedJob(m_prompter, &progress, m_text[1]->text(), selectedMode(),
-                       selectedProfile());
+    executeSelectedJob(m_prompter, &progress, m_text[1]->text(), selectedMode(), selectedProfile());
 }

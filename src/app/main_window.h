@@ -20,7 +20,7 @@ struct LoadedProfile;
 class MainWindow : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit MainWindow(Prompter& prompter, QWidget* parent = nullptr);
 
     // The start that shows the window: presets the mode and profile from the
@@ -33,10 +33,10 @@ public:
     // The index of the selected mode button (0, copy, when none is selected).
     RunMode selectedMode() const;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void createControls();
     void orderTabs();
     void showProfile(const LoadedProfile& profile);
@@ -45,8 +45,8 @@ private:
 
     Prompter& m_prompter;
     QListWidget* m_fileList = nullptr;
-    std::array<QLineEdit*, 2> m_text{};        // source file box, destination folder box
-    std::array<QPushButton*, 4> m_command1{};  // add, source browse, destination browse, save
+    std::array<QLineEdit*, 2> m_text{};       // source file box, destination folder box
+    std::array<QPushButton*, 4> m_command1{}; // add, source browse, destination browse, save
     std::array<QLabel*, 3> m_label1{};
     QPushButton* m_execute = nullptr;
     QPushButton* m_shortcut = nullptr;

@@ -239,8 +239,7 @@ Result moveFile(const QString& source, const QString& target) {
         if (errno == EACCES || errno == EPERM) {
             // Either folder may refuse the change; name the one that does.
             const QString targetFolder = folderOf(target);
-            const bool targetWritable =
-                access(encoded(targetFolder).constData(), W_OK | X_OK) == 0;
+            const bool targetWritable = access(encoded(targetFolder).constData(), W_OK | X_OK) == 0;
             return Result::failure(describeError(ErrorKind::AccessDenied,
                                                  targetWritable ? folderOf(source) : targetFolder));
         }

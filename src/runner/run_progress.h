@@ -5,7 +5,7 @@
 // Told about a run's advance, so that the window can show how far a long run
 // has come. The run itself stays synchronous.
 class RunProgress {
-public:
+  public:
     virtual ~RunProgress() = default;
 
     virtual void runStarting(qint64 recordCount) = 0;

@@ -10,7 +10,7 @@ class QWidget;
 // Shows a modal progress dialog once a run from the window has taken more
 // than half a second, so that a long copy does not look like a hung program.
 class RunProgressDialog : public RunProgress {
-public:
+  public:
     explicit RunProgressDialog(QWidget* parent);
     ~RunProgressDialog() override;
 
@@ -18,7 +18,7 @@ public:
     void recordStarting(qint64 index, const QString& source) override;
     void runEnded() override;
 
-private:
+  private:
     QWidget* m_parent;
     QProgressDialog* m_dialog = nullptr;
     QElapsedTimer m_clock;

@@ -1,0 +1,207 @@
+#include "app/main_window.h"
+#include "files/app_folder.h"
+#include "support/fake_prompter.h"
+#include "support/file_helpers.h"
+#include "support/gui_application.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { ensureGuiApplication(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        setAppFolderForTesting(m_dir.path());
+    }
+    void TearDown() override { setAppFolderForTesting(QString()); }
+
+    QString path(const QString& name) const { return m_dir.path() + "/" + name; }
+
+    template <typename Widget> Widget* find(const QString& name) {
+        auto* widget = m_window.findChild<Widget*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    QListWidget* list() { return find<QListWidget>("list_File"); }
+    QLineEdit* destinationBox() { return find<QLineEdit>("Text1_1"); }
+    QRadioButton* profileButton(int i) { return find<QRadioButton>(QString("Option2_%1").arg(i)); }
+    QRadioButton* modeButton(int i) { return find<QRadioButton>(QString("Option1_%1").arg(i)); }
+
+    QStringList entries() {
+        QStringList texts;
+        for (int i = 0; i < list()->count(); ++i)
+            texts.append(list()->item(i)->text());
+        return texts;
+    }
+    QList<bool> selections() {
+        QList<bool> selected;
+        for (int i = 0; i < list()->count(); ++i)
+            selected.append(list()->item(i)->isSelected());
+        return selected;
+    }
+
+    void writeProfile(int profile, const QString& folderName, const QStringList& sources) {
+        QByteArray ini = "[SEND Folder]\r\n";
+        if (!folderName.isEmpty())
+            ini += "FolderName" + QByteArray::number(profile) + "=" + folderName.toUtf8() + "\r\n";
+        ASSERT_TRUE(writeBytes(path("_Fennick.ini"), ini));
+        QByteArray records;
+        for (const QString& source : sources)
+            records += "/records/folder/,\"" + source.toUtf8() + "\"\r\n";
+        ASSERT_TRUE(writeBytes(path(QString::number(profile) + "copylist.txt"), records));
+    }
+
+    QTemporaryDir m_dir;
+    FakePrompter m_prompter;
+    MainWindow m_window{m_prompter};
+};
+
+TEST_F(MainWindowTest, OpensOnCopyAndProfileZeroWithTheFileListFocused) {
+    m_window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    EXPECT_EQ(m_window.windowTitle(), "FENNICK設定");
+    EXPECT_EQ(m_window.selectedProfile(), 0);
+    EXPECT_EQ(m_window.selectedMode(), RunMode::Copy);
+    EXPECT_TRUE(list()->hasFocus());
+    // Twips become pixels at 15 to 1, inside the frame for the profile buttons.
+    EXPECT_EQ(list()->geometry(), QRect(8, 72, 409, 116));
+    EXPECT_EQ(profileButton(9)->geometry(), QRect(290, 0, 31, 17));
+    EXPECT_EQ(find<QPushButton>("Command2")->geometry(), QRect(374, 190, 45, 23));
+    EXPECT_EQ(list()->accessibleName(), "ファイルリスト");
+    EXPECT_EQ(destinationBox()->accessibleName(), "保存先フォルダー（削除の場合は無視）");
+    for (QPushButton* button : m_window.findChildren<QPushButton*>())
+        EXPECT_FALSE(button->isDefault() || button->autoDefault())
+            << button->objectName().toStdString();
+
+    // The two groups are independent of each other.
+    modeButton(2)->click();
+    profileButton(7)->click();
+    EXPECT_EQ(m_window.selectedMode(), RunMode::Move);
+    EXPECT_EQ(m_window.selectedProfile(), 7);
+    modeButton(1)->click();
+    EXPECT_EQ(m_window.selectedProfile(), 7);
+    EXPECT_EQ(m_window.selectedMode(), RunMode::Delete);
+
+    // Resizing moves nothing.
+    m_window.resize(800, 600);
+    EXPECT_EQ(list()->geometry(), QRect(8, 72, 409, 116));
+}
+
+TEST_F(MainWindowTest, AProfileClickShowsTheStoredProfile) {
+    writeProfile(4, "/settings/folder", {"/src/a.txt", "/src/b, c.txt", "/src/日本.txt"});
+    // The folder from the settings is shown, not the one in the records.
+    profileButton(4)->click();
+    EXPECT_EQ(destinationBox()->text(), "/settings/folder");
+    EXPECT_EQ(entries(), (QStringList{"/src/a.txt", "/src/b, c.txt", "/src/日本.txt"}));
+    EXPECT_EQ(selections(), (QList<bool>{true, true, true}));
+
+    // A click toggles one entry and leaves the others.
+    const QRect second = list()->visualItemRect(list()->item(1));
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(selections(), (QList<bool>{true, false, true}));
+    // A click on the profile already selected keeps the edits.
+    profileButton(4)->click();
+    EXPECT_EQ(selections(), (QList<bool>{true, false, true}));
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(selections(), (QList<bool>{true, true, true}));
+
+    // No key and no file: both empty. A key without a file: the folder only.
+    profileButton(5)->click();
+    EXPECT_EQ(destinationBox()->text(), "");
+    EXPECT_TRUE(entries().isEmpty());
+    ASSERT_TRUE(writeBytes(path("_Fennick.ini"), "[SEND Folder]\nFolderName6=/only/folder\n"));
+    profileButton(6)->click();
+    EXPECT_EQ(destinationBox()->text(), "/only/folder");
+    EXPECT_TRUE(entries().isEmpty());
+
+    // A job list that is no list shows what could be read, silently.
+    ASSERT_TRUE(
+        writeBytes(path("7copylist.txt"), "/o/,/src/first\r\nbroken line\r\n/o/,/src/x\r\n"));
+    profileButton(7)->click();
+    EXPECT_EQ(entries(), QStringList{"/src/first"});
+    EXPECT_TRUE(m_prompter.messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, TheInteractiveStartPresetsModeAndProfile) {
+    writeProfile(3, "/three", {"/src/3.txt"});
+    EXPECT_TRUE(m_window.startInteractive("/d3"));
+    EXPECT_EQ(m_window.selectedMode(), RunMode::Delete);
+    EXPECT_EQ(m_window.selectedProfile(), 3);
+    EXPECT_EQ(entries(), QStringList{"/src/3.txt"});
+    EXPECT_EQ(destinationBox()->text(), "/three");
+
+    struct Case {
+        const char* argument;
+        RunMode mode;
+        int profile;
+    };
+    for (const Case& c : {Case{"/x5", RunMode::Copy, 5}, Case{"xd5", RunMode::Delete, 5},
+                          Case{"/M0", RunMode::Move, 0}, Case{"", RunMode::Copy, 0}}) {
+        FakePrompter prompter;
+        MainWindow window(prompter);
+        EXPECT_TRUE(window.startInteractive(c.argument)) << c.argument;
+        EXPECT_EQ(window.selectedMode(), c.mode) << c.argument;
+        EXPECT_EQ(window.selectedProfile(), c.profile) << c.argument;
+    }
+
+    MainWindow refused(m_prompter);
+    EXPECT_FALSE(refused.startInteractive("/c"));
+    ASSERT_EQ(m_prompter.messages.size(), 1);
+    EXPECT_TRUE(m_prompter.messages.front().text.startsWith("型が一致しません"));
+}
+
+TEST_F(MainWindowTest, ProfileZeroIsLoadedOnceAndItsErrorsAreShown) {
+    writeProfile(0, "/zero", {"/src/a.txt", "/src/b.txt"});
+    EXPECT_TRUE(m_window.startInteractive("/c0"));
+    EXPECT_EQ(entries(), (QStringList{"/src/a.txt", "/src/b.txt"}));
+    EXPECT_EQ(destinationBox()->text(), "/zero");
+    EXPECT_TRUE(m_prompter.messages.isEmpty());
+
+    // An unreadable job list is reported, and the window opens with what was read.
+    ASSERT_TRUE(writeBytes(path("0copylist.txt"), "/o/,/src/first\r\nno record\r\n"));
+    FakePrompter prompter;
+    MainWindow window(prompter);
+    EXPECT_TRUE(window.startInteractive(""));
+    EXPECT_EQ(window.findChild<QListWidget*>("list_File")->count(), 1);
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_TRUE(prompter.messages.front().text.contains(path("0copylist.txt")));
+}
+
+TEST_F(MainWindowTest, TheExecuteButtonRunsTheSelectedProfileAndComesBack) {
+    ASSERT_TRUE(writeBytes(path("src/a.txt"), "a"));
+    ASSERT_TRUE(writeBytes(path("4copylist.txt"), ("," + path("src/a.txt") + "\r\n").toUtf8()));
+    modeButton(1)->click();
+    profileButton(4)->click();
+
+    // Without a destination folder nothing runs, even in delete mode.
+    find<QPushButton>("Command2")->click();
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{"BATファイルを作成してから実行してください。"});
+    EXPECT_TRUE(QFile::exists(path("src/a.txt")));
+
+    // A blank is a destination; the run deletes and the list stays as it was.
+    m_prompter.messages.clear();
+    destinationBox()->setText(" ");
+    find<QPushButton>("Command2")->click();
+    EXPECT_TRUE(m_prompter.messages.isEmpty());
+    EXPECT_FALSE(QFile::exists(path("src/a.txt")));
+    EXPECT_EQ(entries(), QStringList{path("src/a.txt")});
+
+    // A failing run shows why and leaves the window as it was.
+    find<QPushButton>("Command2")->click();
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{"ファイルが見つかりません: " + path("src/a.txt")});
+    EXPECT_EQ(entries(), QStringList{path("src/a.txt")});
+    EXPECT_EQ(destinationBox()->text(), " ");
+    EXPECT_EQ(m_window.selectedMode(), RunMode::Delete);
+}
+
+} // namespace
