@@ -2,16 +2,19 @@
 
 #include "app/interactive_start.h"
 #include "app/profile_loader.h"
+#include "editing/destination_folder.h"
+#include "editing/file_list_widget.h"
+#include "editing/save_job.h"
 #include "files/app_folder.h"
 #include "platform/prompter.h"
 #include "runner/execute_job.h"
 #include "runner/run_progress_dialog.h"
+#include "shell/picker_dialog.h"
 
 #include <QButtonGroup>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -42,8 +45,10 @@ const QString kModeCaptions[] = {QStringLiteral("コピー"), QStringLiteral("�
 
 } // namespace
 
-MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
-    : QWidget(parent), m_prompter(prompter) {
+MainWindow::MainWindow(Prompter& prompter, FileDialogs* dialogs, QWidget* parent)
+    : QWidget(parent), m_prompter(prompter),
+      m_ownDialogs(dialogs ? nullptr : std::make_unique<PickerDialog>(this)),
+      m_pickers(dialogs ? *dialogs : *m_ownDialogs) {
     setObjectName(QStringLiteral("MAIN"));
     setWindowTitle(QStringLiteral("FENNICK設定"));
     setWindowIcon(QIcon(QStringLiteral(":/app/app_icon.png")));
@@ -59,8 +64,14 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
         if (checked)
             loadSelectedProfile();
     });
+    connect(m_command1[0], &QPushButton::clicked, this, &MainWindow::addSource);
+    connect(m_command1[1], &QPushButton::clicked, this, &MainWindow::browseSource);
+    connect(m_command1[2], &QPushButton::clicked, this, &MainWindow::browseDestination);
+    connect(m_command1[3], &QPushButton::clicked, this, &MainWindow::save);
     connect(m_execute, &QPushButton::clicked, this, &MainWindow::execute);
 }
+
+MainWindow::~MainWindow() = default;
 
 void MainWindow::createControls() {
     const QString labelCaptions[] = {QStringLiteral("元ファイル"),
@@ -124,10 +135,8 @@ void MainWindow::createControls() {
     m_profiles->button(0)->setChecked(true);
     m_modes->button(0)->setChecked(true);
 
-    m_fileList =
-        place(new QListWidget(this), QStringLiteral("list_File"), fromTwips(120, 1080, 6135, 1740));
-    m_fileList->setSelectionMode(QAbstractItemView::MultiSelection);
-    m_fileList->setSortingEnabled(false);
+    m_fileList = place(new FileListWidget(this), QStringLiteral("list_File"),
+                       fromTwips(120, 1080, 6135, 1740));
     m_fileList->setAccessibleName(labelCaptions[2]);
     setBaseColour(m_fileList, QColor(255, 255, 192));
 }
@@ -188,14 +197,45 @@ RunMode MainWindow::selectedMode() const {
 void MainWindow::showProfile(const LoadedProfile& profile) {
     m_fileList->clear();
     m_text[1]->setText(profile.destination);
-    m_fileList->addItems(profile.sources);
-    m_fileList->selectAll();
+    for (const QString& source : profile.sources)
+        m_fileList->appendSelected(source);
 }
 
 // A profile click shows the stored profile; what cannot be read is left out
 // without a message.
 void MainWindow::loadSelectedProfile() {
     showProfile(loadProfile(GetAppFolder(), QString::number(selectedProfile())));
+}
+
+// The source file box's text becomes a new, selected last entry; there is
+// no test, so an empty text or a path already listed is added too.
+void MainWindow::addSource() {
+    m_fileList->appendSelected(m_text[0]->text());
+    m_text[0]->clear();
+}
+
+void MainWindow::browseSource() {
+    QString fileName = QStringLiteral("*.*");
+    const QString picked = m_pickers.SelectFile(QStringLiteral("コピー元ファイル(*.*)"),
+                                                QStringLiteral("*.*"), fileName);
+    if (!picked.isEmpty())
+        m_text[0]->setText(picked);
+}
+
+void MainWindow::browseDestination() {
+    const DestinationPick pick =
+        pickDestinationFolder(m_pickers, m_text[0]->text(), selectedProfile());
+    if (!pick.chosen)
+        return;
+    m_text[1]->setText(pick.folder);
+    if (!pick.stored.ok())
+        m_prompter.showMessage(
+            QStringLiteral("保存先フォルダーを設定ファイルに記録できませんでした。\n") +
+            pick.stored.error());
+}
+
+void MainWindow::save() {
+    saveJob(m_prompter, selectedProfile(), m_text[1]->text(), m_fileList->selectedEntries());
 }
 
 void MainWindow::execute() {

@@ -2,15 +2,19 @@
 
 #include "runner/run_mode.h"
 
+#include "shell/pickers.h"
+
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
+class FileDialogs;
+class FileListWidget;
 class Prompter;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 struct LoadedProfile;
 
@@ -21,7 +25,11 @@ class MainWindow : public QWidget {
     Q_OBJECT
 
   public:
-    explicit MainWindow(Prompter& prompter, QWidget* parent = nullptr);
+    // Messages go through the prompter; the pickers open Qt's file dialogs
+    // unless other dialogs are given.
+    explicit MainWindow(Prompter& prompter, FileDialogs* dialogs = nullptr,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The start that shows the window: presets the mode and profile from the
     // launch argument and loads the profile. Returns false when the program
@@ -41,10 +49,16 @@ class MainWindow : public QWidget {
     void orderTabs();
     void showProfile(const LoadedProfile& profile);
     void loadSelectedProfile();
+    void addSource();
+    void browseSource();
+    void browseDestination();
+    void save();
     void execute();
 
     Prompter& m_prompter;
-    QListWidget* m_fileList = nullptr;
+    std::unique_ptr<FileDialogs> m_ownDialogs;
+    Pickers m_pickers;
+    FileListWidget* m_fileList = nullptr;
     std::array<QLineEdit*, 2> m_text{};       // source file box, destination folder box
     std::array<QPushButton*, 4> m_command1{}; // add, source browse, destination browse, save
     std::array<QLabel*, 3> m_label1{};

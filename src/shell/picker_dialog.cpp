@@ -1,0 +1,31 @@
+#include "shell/picker_dialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+PickerDialog::PickerDialog(QWidget* owner) : m_owner(owner) {}
+
+QString PickerDialog::openExistingFile(const QString& title, const QStringList& filters,
+                                       const QString& folder) {
+    QFileDialog dialog(m_owner, title, folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
+}
+
+QString PickerDialog::chooseFolder(const QString& prompt, const QString& startFolder) {
+    QFileDialog dialog(m_owner, prompt);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        dialog.setDirectory(startFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
+}

@@ -1,0 +1,41 @@
+#include "shell/pickers.h"
+
+#include "files/app_folder.h"
+#include "shell/file_dialogs.h"
+
+#include <QDir>
+
+namespace {
+
+// Files named "*.*" means every file, as it does on Windows; here a name
+// need not have a dot.
+QString filterEntry(const QString& description, const QString& pattern) {
+    const QString patterns = pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
+    return description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+} // namespace
+
+Pickers::Pickers(FileDialogs& dialogs) : m_dialogs(dialogs) {}
+
+QString Pickers::SelectFile(const QString& description, const QString& pattern, QString& fileName) {
+    const QStringList filters = {
+        filterEntry(description, pattern),
+        filterEntry(QStringLiteral("すべてのファイル(*.*)"), QStringLiteral("*.*"))};
+    const QString picked =
+        m_dialogs.openExistingFile(QStringLiteral("ファイルを開く"), filters, m_lastUsedFolder);
+    if (picked.isEmpty()) {
+        fileName.clear();
+        return QString();
+    }
+    const qsizetype slash = picked.lastIndexOf(QLatin1Char('/'));
+    fileName = picked.mid(slash + 1);
+    m_lastUsedFolder = withTrailingSeparator(picked.left(slash + 1));
+    QDir::setCurrent(m_lastUsedFolder);
+    return picked;
+}
+
+QString Pickers::SelectFolder(const QString& prompt, const QString& startFolder) {
+    m_startFolder = startFolder;
+    return m_dialogs.chooseFolder(prompt, m_startFolder);
+}

@@ -1,0 +1,50 @@
+#include "shell/pickers.h"
+#include "support/fake_file_dialogs.h"
+#include "support/file_helpers.h"
+#include "support/qt_printers.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(PickersTest, APickedFileSetsTheLastUsedAndTheCurrentFolder) {
+    QTemporaryDir dir;
+    const QString file = dir.path() + "/data/a.txt";
+    ASSERT_TRUE(writeBytes(file, "a"));
+    FakeFileDialogs dialogs;
+    Pickers pickers(dialogs);
+    const QString before = QDir::currentPath();
+
+    dialogs.answers = {file, QString()};
+    QString name = "*.*";
+    EXPECT_EQ(pickers.SelectFile("コピー元ファイル(*.*)", "*.*", name), file);
+    EXPECT_EQ(name, "a.txt");
+    EXPECT_EQ(dialogs.lastTitle, "ファイルを開く");
+    EXPECT_EQ(dialogs.lastFilters,
+              (QStringList{"コピー元ファイル(*.*) (*)", "すべてのファイル(*.*) (*)"}));
+    EXPECT_EQ(pickers.lastUsedFolder(), dir.path() + "/data/");
+    EXPECT_EQ(QDir::currentPath(), dir.path() + "/data");
+
+    // The next picker opens there; a cancel changes nothing but the name.
+    name = "*.*";
+    EXPECT_EQ(pickers.SelectFile("コピー元ファイル(*.*)", "*.*", name), "");
+    EXPECT_EQ(dialogs.lastFolder, dir.path() + "/data/");
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(pickers.lastUsedFolder(), dir.path() + "/data/");
+    QDir::setCurrent(before);
+}
+
+TEST(PickersTest, AFileAtTheRootLeavesTheRootAsTheLastUsedFolder) {
+    FakeFileDialogs dialogs;
+    Pickers pickers(dialogs);
+    const QString before = QDir::currentPath();
+    dialogs.answers = {"/a.txt"};
+    QString name;
+    EXPECT_EQ(pickers.SelectFile("d", "*.txt", name), "/a.txt");
+    EXPECT_EQ(pickers.lastUsedFolder(), "/");
+    EXPECT_EQ(dialogs.lastFilters.front(), "d (*.txt)");
+    QDir::setCurrent(before);
+}
+
+} // namespace
