@@ -1,46 +1,19 @@
-#include "app/main_window.h"
-#include "files/app_folder.h"
-#include "support/fake_prompter.h"
 #include "support/file_helpers.h"
-#include "support/gui_application.h"
+#include "support/window_test.h"
 
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowTest {
   protected:
-    static void SetUpTestSuite() { ensureGuiApplication(); }
-
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(m_dir.path());
-    }
-    void TearDown() override { setAppFolderForTesting(QString()); }
-
-    QString path(const QString& name) const { return m_dir.path() + "/" + name; }
-
-    template <typename Widget> Widget* find(const QString& name) {
-        auto* widget = m_window.findChild<Widget*>(name);
-        EXPECT_NE(widget, nullptr) << name.toStdString();
-        return widget;
-    }
-    QListWidget* list() { return find<QListWidget>("list_File"); }
-    QLineEdit* destinationBox() { return find<QLineEdit>("Text1_1"); }
+    QLineEdit* destinationBox() { return box(1); }
     QRadioButton* profileButton(int i) { return find<QRadioButton>(QString("Option2_%1").arg(i)); }
     QRadioButton* modeButton(int i) { return find<QRadioButton>(QString("Option1_%1").arg(i)); }
 
-    QStringList entries() {
-        QStringList texts;
-        for (int i = 0; i < list()->count(); ++i)
-            texts.append(list()->item(i)->text());
-        return texts;
-    }
     QList<bool> selections() {
         QList<bool> selected;
         for (int i = 0; i < list()->count(); ++i)
@@ -58,10 +31,6 @@ class MainWindowTest : public ::testing::Test {
             records += "/records/folder/,\"" + source.toUtf8() + "\"\r\n";
         ASSERT_TRUE(writeBytes(path(QString::number(profile) + "copylist.txt"), records));
     }
-
-    QTemporaryDir m_dir;
-    FakePrompter m_prompter;
-    MainWindow m_window{m_prompter};
 };
 
 TEST_F(MainWindowTest, OpensOnCopyAndProfileZeroWithTheFileListFocused) {

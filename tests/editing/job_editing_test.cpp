@@ -1,18 +1,11 @@
-#include "app/main_window.h"
 #include "editing/destination_folder.h"
-#include "editing/file_list_widget.h"
-#include "files/app_folder.h"
 #include "files/settings.h"
-#include "support/fake_file_dialogs.h"
-#include "support/fake_prompter.h"
 #include "support/file_helpers.h"
-#include "support/gui_application.h"
+#include "support/window_test.h"
 
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include <csignal>
@@ -20,37 +13,12 @@
 
 namespace {
 
-class JobEditingTest : public ::testing::Test {
+class JobEditingTest : public WindowTest {
   protected:
-    static void SetUpTestSuite() { ensureGuiApplication(); }
-
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(m_dir.path());
-    }
-    void TearDown() override { setAppFolderForTesting(QString()); }
-
-    QString path(const QString& name) const { return m_dir.path() + "/" + name; }
-    FileListWidget* list() { return m_window.findChild<FileListWidget*>("list_File"); }
-    QLineEdit* box(int i) { return m_window.findChild<QLineEdit*>(QString("Text1_%1").arg(i)); }
-    void click(const QString& name) { m_window.findChild<QAbstractButton*>(name)->click(); }
-
-    QStringList entries() {
-        QStringList texts;
-        for (int i = 0; i < list()->count(); ++i)
-            texts.append(list()->item(i)->text());
-        return texts;
-    }
-
     void add(const QString& text) {
         box(0)->setText(text);
         click("Command1_0");
     }
-
-    QTemporaryDir m_dir;
-    FakePrompter m_prompter;
-    FakeFileDialogs m_dialogs;
-    MainWindow m_window{m_prompter, &m_dialogs};
 };
 
 TEST_F(JobEditingTest, AddAndDropAppendSelectedEntries) {
