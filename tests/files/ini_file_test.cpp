@@ -1,6 +1,7 @@
 #include "files/app_folder.h"
 #include "files/ini_file.h"
 #include "files/settings.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -230,16 +231,19 @@ TEST_F(SettingsFile, WriteCutOffKeepsTheOldFile) {
 }
 
 TEST_F(SettingsFile, ReadOnlyFolderRefusesTheWrite) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     const QString path = settingsFilePath();
     writeBytes(path, "[SEND Folder]\nFolderName3=/old\n");
     const QFileDevice::Permissions writable = QFile::permissions(m_dir.path());
-    ASSERT_TRUE(
-        QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    const Result result = PutIniValue(kSend, "FolderName3", "/new");
+    // Readable and searchable by everyone, writable by nobody but root.
+    ASSERT_TRUE(QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                        QFileDevice::ReadOther |
+                                                        QFileDevice::ExeOther));
+    const bool refused = checkAsUnprivilegedUser([&] {
+        return PutIniValue(kSend, "FolderName3", "/new").error() ==
+               "アクセスが拒否されました: " + path;
+    });
     QFile::setPermissions(m_dir.path(), writable);
-    EXPECT_EQ(result.error(), "アクセスが拒否されました: " + path);
+    EXPECT_TRUE(refused);
     EXPECT_EQ(readBytes(path), "[SEND Folder]\nFolderName3=/old\n");
     EXPECT_EQ(entries(), QStringList{"_Fennick.ini"});
 }
