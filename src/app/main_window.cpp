@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "about/about_dialog.h"
 #include "app/interactive_start.h"
 #include "app/profile_loader.h"
 #include "editing/destination_folder.h"
@@ -69,6 +70,7 @@ MainWindow::MainWindow(Prompter& prompter, FileDialogs* dialogs, QWidget* parent
     connect(m_command1[2], &QPushButton::clicked, this, &MainWindow::browseDestination);
     connect(m_command1[3], &QPushButton::clicked, this, &MainWindow::save);
     connect(m_execute, &QPushButton::clicked, this, &MainWindow::execute);
+    connect(m_about, &QPushButton::clicked, this, [this] { showAboutDialog(this, m_prompter); });
 }
 
 MainWindow::~MainWindow() = default;

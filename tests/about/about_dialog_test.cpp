@@ -1,0 +1,133 @@
+#include "about/about_dialog.h"
+#include "about/system_info.h"
+#include "fennick_version.h"
+#include "support/fake_prompter.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// Deletes what closing has scheduled for deletion.
+void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QList<QWidget*> aboutDialogs() {
+    QList<QWidget*> dialogs;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("frmAbout"))
+            dialogs.append(widget);
+    return dialogs;
+}
+
+// Presses a key where the keyboard focus of the dialog is.
+void press(QWidget* dialog, Qt::Key key) {
+    QWidget* target = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &down);
+    settle();
+}
+
+class AboutDialogTest : public ::testing::Test {
+  protected:
+    // The application ends before the program's exit, as it would in main().
+    static void SetUpTestSuite() { s_application = new QApplication(s_argc, s_argv); }
+    static void TearDownTestSuite() { delete s_application; }
+
+    void TearDown() override {
+        for (QWidget* dialog : aboutDialogs())
+            dialog->close();
+        settle();
+    }
+
+    FakePrompter m_prompter;
+
+  private:
+    static inline int s_argc = 1;
+    static inline char s_name[] = "about_dialog_test";
+    static inline char* s_argv[] = {s_name, nullptr};
+    static inline QApplication* s_application = nullptr;
+};
+
+TEST_F(AboutDialogTest, ASecondClickRaisesTheOneDialogWhichOutlivesTheMainWindow) {
+    QPointer<QWidget> mainWindow = new QWidget;
+    mainWindow->setAttribute(Qt::WA_DeleteOnClose);
+    mainWindow->show();
+    QPointer<AboutDialog> first = showAboutDialog(mainWindow, m_prompter);
+    AboutDialog* second = showAboutDialog(mainWindow, m_prompter);
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(aboutDialogs().size(), 1);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(first->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    // The program goes on while either window is open and ends when both are closed.
+    bool openAfterMainWindow = false;
+    QTimer::singleShot(0, mainWindow, &QWidget::close);
+    QTimer::singleShot(50, [&] {
+        openAfterMainWindow = !mainWindow && first && first->isVisible();
+        if (first)
+            first->close();
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0) << "the program did not end when both were closed";
+    EXPECT_TRUE(openAfterMainWindow);
+    settle();
+    EXPECT_TRUE(first.isNull());
+
+    // Opened again after closing: a new dialog.
+    QPointer<AboutDialog> again = showAboutDialog(nullptr, m_prompter);
+    ASSERT_FALSE(again.isNull());
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_EQ(aboutDialogs().size(), 1);
+}
+
+TEST_F(AboutDialogTest, EscAndEnterCloseItUnlessTheToolButtonHasTheFocus) {
+    QPointer<AboutDialog> dialog = showAboutDialog(nullptr, m_prompter);
+    press(dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isNull()) << "Esc did not close the dialog";
+
+    dialog = showAboutDialog(nullptr, m_prompter);
+    ASSERT_EQ(dialog->focusWidget()->objectName(), "cmdOK");
+    press(dialog, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isNull()) << "Enter right after opening did not close the dialog";
+
+    EXPECT_TRUE(m_prompter.messages.isEmpty());
+
+    // Tab moves on to the tool button; Enter then presses it, and on this
+    // system, which has no registry, the tool is not available.
+    dialog = showAboutDialog(nullptr, m_prompter);
+    press(dialog, Qt::Key_Tab);
+    ASSERT_EQ(dialog->focusWidget()->objectName(), "cmdSysInfo");
+    press(dialog, Qt::Key_Return);
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{kSysInfoUnavailable});
+    EXPECT_EQ(m_prompter.messages.value(0).caption, kApplicationTitle);
+}
+
+TEST_F(AboutDialogTest, ShowsTheVersionOfTheBuildInTheDesignedLayout) {
+    AboutDialog* dialog = showAboutDialog(nullptr, m_prompter);
+    EXPECT_EQ(dialog->windowTitle(), "Fennickのﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(dialog->findChild<QLabel*>("lblVersion")->text(), "ﾊﾞｰｼﾞｮﾝ 1.1.0");
+    EXPECT_EQ(dialog->findChild<QLabel*>("lblTitle")->text(), "Fennick");
+    EXPECT_STREQ(FENNICK_FILE_VERSION, "1.1.0.0");
+    EXPECT_STREQ(FENNICK_VERSION_TEXT, "1.01");
+
+    // A fixed size without minimise or maximise buttons; positions in pixels.
+    EXPECT_EQ(dialog->minimumSize(), QSize(382, 237));
+    EXPECT_EQ(dialog->maximumSize(), QSize(382, 237));
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
+    EXPECT_EQ(dialog->findChild<QPushButton*>("cmdOK")->geometry(), QRect(283, 175, 92, 23));
+    EXPECT_EQ(dialog->findChild<QPushButton*>("cmdSysInfo")->geometry(), QRect(284, 205, 92, 23));
+    EXPECT_EQ(dialog->findChild<QLabel*>("Label2")->geometry(), QRect(14, 194, 265, 41));
+    const QLabel* icon = dialog->findChild<QLabel*>("picIcon");
+    EXPECT_EQ(icon->geometry(), QRect(16, 16, 36, 36));
+    EXPECT_EQ(icon->pixmap().size(), QSize(32, 32));
+}
+
+} // namespace
