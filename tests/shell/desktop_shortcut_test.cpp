@@ -1,5 +1,6 @@
 #include "files/app_folder.h"
 #include "shell/desktop_shortcut.h"
+#include "shell/shortcut_files.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/launcher_reader.h"
@@ -128,6 +129,19 @@ TEST_F(DesktopShortcutTest, TargetsAndIconsAreExpandedButTheLauncherStartsTheRea
     setAppFolderForTesting("/");
     ASSERT_TRUE(createDesktopShortcut(RunMode::Copy, 5, m_prompter).ok());
     expectLink("バッチコピー5.lnk", "/" + m_executable, "/c5", "/GLENDOR.icl", 0);
+
+    // The link names the executable without its extension; the launcher
+    // starts the file itself.
+    ShortcutRequest request;
+    request.appFolder = "/opt/app/";
+    request.executableName = "Fennick.exe";
+    request.desktopFolder = m_desktop;
+    ShortcutFiles files;
+    ASSERT_TRUE(composeShortcutFiles(request, QProcessEnvironment(), files).ok());
+    ASSERT_TRUE(writeBytes(files.linkPath, files.link));
+    expectLink("バッチコピー0.lnk", "/opt/app/Fennick", "/c0", "/opt/app/GLENDOR.icl", 0);
+    EXPECT_EQ(launcherCommand(files.launcher, "Desktop Entry"),
+              QStringList({"env", "/opt/app/Fennick.exe", "/c0"}));
 }
 
 TEST_F(DesktopShortcutTest, LaunchersAreExecutableAndShowTheRunModesImage) {

@@ -67,7 +67,8 @@ bool validLauncher(const QByteArray& text) {
 TEST(LauncherTest, EveryNameReachesTheProgramAsOneArgument) {
     for (const QString& name : kHostileNames) {
         const QString program = QStringLiteral("/opt/") + name + QStringLiteral("/Fennick");
-        const Launcher launcher = launcherStarting(program, {name, QStringLiteral("/c3")});
+        Launcher launcher = launcherStarting(program, {name, QStringLiteral("/c3")});
+        launcher.name = name + QStringLiteral("3");
         QByteArray text;
         ASSERT_TRUE(composeLauncher(launcher, text).ok()) << name.toStdString();
         EXPECT_TRUE(validLauncher(text)) << text.toStdString();
@@ -76,6 +77,7 @@ TEST(LauncherTest, EveryNameReachesTheProgramAsOneArgument) {
         ASSERT_TRUE(groups) << text.toStdString();
         const QMap<QString, QString> entry = groups->value(QStringLiteral("Desktop Entry"));
         EXPECT_EQ(execArguments(entry.value("Exec")), launcher.command) << text.toStdString();
+        EXPECT_EQ(unescapeValue(entry.value("Name")), launcher.name);
         EXPECT_EQ(unescapeValue(entry.value("Icon")), launcher.icon);
         EXPECT_EQ(entry.value("Actions"), "settings;");
         const QMap<QString, QString> action =

@@ -27,6 +27,20 @@ TEST(ShellLinkTest, WritesTheBytesOfAKnownGoodLink) {
               "b86c806a684f76fe34f12fea57d188be5c1b87641917b7eb40b431ec3c5e44ed");
 }
 
+// Readers take the target from its UTF-16 form; the single-byte form, read
+// in a code page unknown here, holds "?" for every character beyond ASCII.
+TEST(ShellLinkTest, ATargetBeyondAsciiIsWrittenInBothForms) {
+    ShellLink link = exampleLink();
+    link.target = QStringLiteral("/ü/日本/𝄞");
+    QByteArray bytes;
+    ASSERT_TRUE(composeShellLink(link, bytes).ok());
+    // Built in two pieces, since "??/" in one literal is a trigraph.
+    EXPECT_TRUE(bytes.contains(QByteArray("/?/?") + "?/?" + '\0'));
+    const QByteArray utf16(reinterpret_cast<const char*>(link.target.utf16()),
+                           link.target.size() * 2);
+    EXPECT_TRUE(bytes.contains(utf16 + QByteArray(2, '\0')));
+}
+
 TEST(ShellLinkTest, RefusesTextsALinkCannotHold) {
     ShellLink link = exampleLink();
     QByteArray bytes;
