@@ -10,6 +10,7 @@
 #include "platform/prompter.h"
 #include "runner/execute_job.h"
 #include "runner/run_progress_dialog.h"
+#include "shell/desktop_shortcut.h"
 #include "shell/picker_dialog.h"
 
 #include <QButtonGroup>
@@ -70,6 +71,9 @@ MainWindow::MainWindow(Prompter& prompter, FileDialogs* dialogs, QWidget* parent
     connect(m_command1[2], &QPushButton::clicked, this, &MainWindow::browseDestination);
     connect(m_command1[3], &QPushButton::clicked, this, &MainWindow::save);
     connect(m_execute, &QPushButton::clicked, this, &MainWindow::execute);
+    // The shortcut maker tells the user itself whether it worked.
+    connect(m_shortcut, &QPushButton::clicked, this,
+            [this] { createDesktopShortcut(selectedMode(), selectedProfile(), m_prompter); });
     connect(m_about, &QPushButton::clicked, this, [this] { showAboutDialog(this, m_prompter); });
 }
 

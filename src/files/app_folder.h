@@ -6,6 +6,9 @@
 // program (settings, job lists) lies there. Worked out afresh on every call.
 QString GetAppFolder();
 
+// The path of the running executable, symbolic links resolved.
+QString executablePath();
+
 // Points GetAppFolder at another folder, so that tests work in a temporary
 // folder; an empty text returns to the executable's folder.
 void setAppFolderForTesting(const QString& folder);

@@ -16,12 +16,15 @@ QString withTrailingSeparator(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
+QString executablePath() {
+    // The kernel resolves symbolic links in /proc/self/exe.
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+}
+
 QString GetAppFolder() {
     if (!testingFolder().isEmpty())
         return withTrailingSeparator(testingFolder());
-    // The kernel resolves symbolic links in /proc/self/exe.
-    const QString executable = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    return withTrailingSeparator(QFileInfo(executable).path());
+    return withTrailingSeparator(QFileInfo(executablePath()).path());
 }
 
 void setAppFolderForTesting(const QString& folder) {

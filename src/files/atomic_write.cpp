@@ -10,6 +10,9 @@
 QString describeFileFailure(const QFileDevice& file, int errnum, const QString& path) {
     if (errnum != 0)
         return describeErrno(errnum, path);
+    // QSaveFile refuses a folder in the file's place without a system error.
+    if (QFileInfo(path).isDir())
+        return describeError(ErrorKind::IsAFolder, path);
     if (file.error() == QFileDevice::ResourceError)
         return describeError(ErrorKind::DiskFull, path);
     if (file.error() == QFileDevice::PermissionsError)

@@ -1,14 +1,17 @@
 #include "platform/prompter_dialog.h"
 
+#include "platform/message_text.h"
+
 #include <QMessageBox>
 
 void DialogPrompter::showMessage(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, caption, withDisplayLineBreaks(text), QMessageBox::Ok);
     box.exec();
 }
 
 bool DialogPrompter::askYesNo(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+    QMessageBox box(QMessageBox::NoIcon, caption, withDisplayLineBreaks(text),
+                    QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

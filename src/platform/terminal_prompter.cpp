@@ -1,19 +1,25 @@
 #include "platform/terminal_prompter.h"
 
+#include "platform/message_text.h"
+
 #include <QByteArray>
 
 TerminalPrompter::TerminalPrompter(std::FILE* output, std::FILE* input)
     : m_output(output), m_input(input) {}
 
 void TerminalPrompter::showMessage(const QString& text, const QString& caption) {
-    std::fputs((caption + QStringLiteral(": ") + text + QLatin1Char('\n')).toUtf8().constData(),
+    std::fputs((caption + QStringLiteral(": ") + withDisplayLineBreaks(text) + QLatin1Char('\n'))
+                   .toUtf8()
+                   .constData(),
                m_output);
     std::fflush(m_output);
 }
 
 bool TerminalPrompter::askYesNo(const QString& text, const QString& caption) {
     std::fputs(
-        (caption + QStringLiteral(": ") + text + QStringLiteral(" [y/N] ")).toUtf8().constData(),
+        (caption + QStringLiteral(": ") + withDisplayLineBreaks(text) + QStringLiteral(" [y/N] "))
+            .toUtf8()
+            .constData(),
         m_output);
     std::fflush(m_output);
     QByteArray answer;

@@ -174,3 +174,21 @@ TEST_F(MainWindowTest, TheExecuteButtonRunsTheSelectedProfileAndComesBack) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TheShortcutButtonMakesAShortcutForTheSelectedModeAndProfile) {
+    const QString desktop = path("desktop");
+    QDir().mkpath(desktop);
+    qputenv("XDG_DESKTOP_DIR", desktop.toUtf8());
+    modeButton(1)->click();
+    profileButton(9)->click();
+    click("Command3");
+    qunsetenv("XDG_DESKTOP_DIR");
+    EXPECT_EQ(entriesOf(desktop), (QStringList{"バッチ削除9.desktop", "バッチ削除9.lnk"}));
+    ASSERT_EQ(m_prompter.messages.size(), 1);
+    EXPECT_TRUE(m_prompter.messages.front().text.startsWith(
+        "デスクトップにショートカットを作成しました。"));
+}
+
+} // namespace

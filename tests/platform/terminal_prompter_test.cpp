@@ -27,6 +27,9 @@ template <typename Call> std::string transcript(const std::string& input, Call c
 TEST(TerminalPrompterTest, WritesCaptionAndText) {
     EXPECT_EQ(transcript("", [](Prompter& p) { p.showMessage(QStringLiteral("コピー完了")); }),
               "Fennick: コピー完了\n");
+    // A carriage return alone would print the second line over the first.
+    EXPECT_EQ(transcript("", [](Prompter& p) { p.showMessage(QStringLiteral("一\r二\r\n三")); }),
+              "Fennick: 一\n二\n三\n");
 }
 
 TEST(TerminalPrompterTest, OnlyAnExplicitYesAnswersYes) {

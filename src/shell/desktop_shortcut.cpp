@@ -1,0 +1,50 @@
+#include "shell/desktop_shortcut.h"
+
+#include "files/app_folder.h"
+#include "files/settings.h"
+#include "platform/error_text.h"
+#include "platform/prompter.h"
+#include "shell/desktop_folder.h"
+#include "shell/shortcut_files.h"
+#include "shell/shortcut_writer.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// The two sentences are joined by a carriage return alone.
+const QString kConfirmation =
+    QStringLiteral("デスクトップにショートカットを作成しました。\r"
+                   "SHIFTキーを押しながらショートカットを起動すると処理内容を確認出来ます。");
+const QString kFailure = QStringLiteral("デスクトップにショートカットを作成できませんでした。\n");
+
+ShortcutRequest requestFor(RunMode mode, int profile) {
+    ShortcutRequest request;
+    request.mode = mode;
+    request.profile = profile;
+    request.appFolder = GetAppFolder();
+    request.executableName = QFileInfo(executablePath()).fileName();
+    // Read anew at every click, so that a hand edit takes effect at once.
+    request.iconSetting = GetIniValue(QStringLiteral("ICON"), QStringLiteral("ICL"));
+    request.desktopFolder = desktopFolder();
+    return request;
+}
+
+Result makeShortcut(const ShortcutRequest& request) {
+    if (!QFileInfo(request.desktopFolder).isDir())
+        return Result::failure(describeError(ErrorKind::PathNotFound, request.desktopFolder));
+    ShortcutFiles files;
+    const Result composed =
+        composeShortcutFiles(request, QProcessEnvironment::systemEnvironment(), files);
+    if (!composed.ok())
+        return composed;
+    return writeShortcutFiles(files);
+}
+
+} // namespace
+
+Result createDesktopShortcut(RunMode mode, int profile, Prompter& prompter) {
+    const Result made = makeShortcut(requestFor(mode, profile));
+    prompter.showMessage(made.ok() ? kConfirmation : kFailure + made.error());
+    return made;
+}

@@ -1,0 +1,90 @@
+#include "shell/shortcut_files.h"
+
+#include "files/app_folder.h"
+#include "platform/error_text.h"
+#include "shell/environment_expansion.h"
+#include "shell/launcher.h"
+#include "shell/shell_link.h"
+
+namespace {
+
+struct ModeTexts {
+    QString stem;
+    QString argumentSwitch;
+    QString image;
+};
+
+ModeTexts textsFor(RunMode mode) {
+    switch (mode) {
+    case RunMode::Copy:
+        break;
+    case RunMode::Delete:
+        return {QStringLiteral("バッチ削除"), QStringLiteral("/d"),
+                QStringLiteral("fennick-delete.png")};
+    case RunMode::Move:
+        return {QStringLiteral("バッチ移動"), QStringLiteral("/m"),
+                QStringLiteral("fennick-move.png")};
+    }
+    return {QStringLiteral("バッチコピー"), QStringLiteral("/c"),
+            QStringLiteral("fennick-copy.png")};
+}
+
+// The file name without its extension ("Fennick.exe" gives "Fennick").
+QString baseName(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? fileName.left(dot) : fileName;
+}
+
+Result composeLink(const ShortcutRequest& request, const QString& argument,
+                   const QProcessEnvironment& environment, QByteArray& bytes) {
+    const QString iconLibrary = request.iconSetting == QLatin1String("0")
+                                    ? QStringLiteral("Fennick.icl")
+                                    : QStringLiteral("GLENDOR.icl");
+    ShellLink link;
+    link.target =
+        expandEnvironmentStrings(request.appFolder + baseName(request.executableName), environment);
+    link.arguments = argument;
+    // The icon location is "<file>,<index>" expanded as a whole; no reference
+    // can reach past the comma, so the file part is expanded alone.
+    link.iconLocation = expandEnvironmentStrings(request.appFolder + iconLibrary, environment);
+    link.iconIndex = static_cast<int>(request.mode);
+    link.showCommand = 4;
+    return composeShellLink(link, bytes);
+}
+
+Result composeLauncherFor(const ShortcutRequest& request, const QString& name,
+                          const QString& argument, const QString& image, QByteArray& text) {
+    // The launcher starts the program where it lies, so its path is not expanded.
+    const QString program = request.appFolder + request.executableName;
+    // The program is started through env: GLib looks for a launcher's program
+    // before it reads "%%" as "%", and so would not find one in a folder whose
+    // name holds a percent sign. env takes a word with "=" for a variable.
+    if (program.contains(QLatin1Char('=')))
+        return Result::failure(describeError(ErrorKind::BadFileName, program));
+    const QString env = QStringLiteral("env");
+    Launcher launcher;
+    launcher.name = name;
+    launcher.command = {env, program, argument};
+    launcher.icon = request.appFolder + QStringLiteral("icons/") + image;
+    launcher.actionName = QStringLiteral("設定を開く");
+    // FENNICK_SHIFT=1 stands in for SHIFT held, which cannot be read on Wayland.
+    launcher.actionCommand = {env, QStringLiteral("FENNICK_SHIFT=1"), program, argument};
+    return composeLauncher(launcher, text);
+}
+
+} // namespace
+
+Result composeShortcutFiles(const ShortcutRequest& request, const QProcessEnvironment& environment,
+                            ShortcutFiles& files) {
+    const ModeTexts texts = textsFor(request.mode);
+    const QString profile = QString::number(request.profile);
+    const QString name = texts.stem + profile;
+    const QString argument = texts.argumentSwitch + profile;
+    const QString place = withTrailingSeparator(request.desktopFolder) + name;
+    files.linkPath = place + QStringLiteral(".lnk");
+    files.launcherPath = place + QStringLiteral(".desktop");
+    const Result link = composeLink(request, argument, environment, files.link);
+    if (!link.ok())
+        return link;
+    return composeLauncherFor(request, name, argument, texts.image, files.launcher);
+}

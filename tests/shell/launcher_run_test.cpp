@@ -1,0 +1,97 @@
+#include "shell/shortcut_files.h"
+#include "shell/shortcut_writer.h"
+#include "support/file_helpers.h"
+#include "support/launcher_reader.h"
+#include "support/qt_printers.h"
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+// The built program, copied into a folder whose name a careless launcher
+// would break, with a job list for profile 0 that copies one file. Nothing
+// reaches a display, so the program runs as it would from a terminal.
+class LauncherRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_appFolder = m_dir.path() + QStringLiteral("/a b\"$%`\\日本語 'x'/");
+        m_source = m_dir.path() + QStringLiteral("/src/a.txt");
+        m_copy = m_dir.path() + QStringLiteral("/out/a.txt");
+        ASSERT_TRUE(QDir().mkpath(m_appFolder));
+        ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/out")));
+        ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/desktop")));
+        ASSERT_TRUE(QFile::copy(FENNICK_EXECUTABLE, m_appFolder + QStringLiteral("Fennick")));
+        ASSERT_TRUE(writeBytes(m_source, "data"));
+        ASSERT_TRUE(writeBytes(m_appFolder + QStringLiteral("0copylist.txt"),
+                               (m_dir.path() + "/out/," + m_source + "\r\n").toUtf8()));
+
+        ShortcutRequest request;
+        request.appFolder = m_appFolder;
+        request.executableName = QStringLiteral("Fennick");
+        request.desktopFolder = m_dir.path() + QStringLiteral("/desktop");
+        ShortcutFiles files;
+        ASSERT_TRUE(composeShortcutFiles(request, QProcessEnvironment(), files).ok());
+        ASSERT_TRUE(writeShortcutFiles(files).ok());
+        m_launcherPath = files.launcherPath;
+    }
+
+    // Runs a command as the launcher gives it, without a display.
+    int run(const QStringList& command) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "FENNICK_SHIFT"})
+            environment.remove(QString::fromLatin1(name));
+        process.setProcessEnvironment(environment);
+        process.start(command.first(), command.mid(1));
+        process.waitForFinished();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_appFolder;
+    QString m_source;
+    QString m_copy;
+    QString m_launcherPath;
+};
+
+TEST_F(LauncherRunTest, TheLauncherRunsTheProfileSilently) {
+    const std::optional<QStringList> command =
+        launcherCommand(readBytes(m_launcherPath), QStringLiteral("Desktop Entry"));
+    ASSERT_TRUE(command);
+    EXPECT_EQ(*command, QStringList({"env", m_appFolder + "Fennick", "/c0"}));
+    EXPECT_EQ(run(*command), 0);
+    EXPECT_EQ(readBytes(m_copy), "data");
+}
+
+TEST_F(LauncherRunTest, TheSettingsActionOpensTheWindowInsteadOfRunning) {
+    const std::optional<QStringList> command =
+        launcherCommand(readBytes(m_launcherPath), QStringLiteral("Desktop Action settings"));
+    ASSERT_TRUE(command);
+    EXPECT_EQ(*command, QStringList({"env", "FENNICK_SHIFT=1", m_appFolder + "Fennick", "/c0"}));
+    // Without a display the window cannot open, which ends the program with 1.
+    EXPECT_EQ(run(*command), 1);
+    EXPECT_FALSE(QFileInfo::exists(m_copy));
+}
+
+// GLib's launcher, as a GNOME desktop uses it on a double click.
+TEST_F(LauncherRunTest, TheDesktopsLauncherRunsTheProfile) {
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (gio.isEmpty())
+        GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+    EXPECT_EQ(run({gio, QStringLiteral("launch"), m_launcherPath}), 0);
+    // The program runs on after gio has returned.
+    QDeadlineTimer deadline(10000);
+    while (readBytes(m_copy) != "data" && !deadline.hasExpired())
+        QThread::msleep(20);
+    EXPECT_EQ(readBytes(m_copy), "data");
+}
+
+} // namespace
