@@ -173,10 +173,6 @@ TEST_F(MainWindowTest, TheExecuteButtonRunsTheSelectedProfileAndComesBack) {
     EXPECT_EQ(m_window.selectedMode(), RunMode::Delete);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(MainWindowTest, TheShortcutButtonMakesAShortcutForTheSelectedModeAndProfile) {
     const QString desktop = path("desktop");
     QDir().mkpath(desktop);
