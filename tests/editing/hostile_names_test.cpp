@@ -27,12 +27,13 @@ const QString kNotListable =
 
 // Names that a job list and the settings file hold: commas, blanks at either end, tabs,
 // percent and dollar references, backslashes, leading dashes, Japanese (full- and half-width),
-// a Unicode line separator, and text that looks like a settings line.
+// a Unicode line separator, text that looks like a settings line and what a URL escapes.
 const QStringList kListableNames = {
     "a, b.txt",      " lead.txt", "trail.txt ",          "\ttabs\t",      "100%.txt",
     "%PATH%.txt",    "$HOME",     "$(touch x)",          "back\\slash\\", "-rf",
     "--help",        "-c3",       "日本語 ファイル.txt", "全角　",        "ﾊﾝｶｸ.txt",
     "line\u2028sep", "[MSG]",     "Preview=1",           "'quoted'",      ";,;",
+    "#1 a%20b.txt",  "~",
 };
 
 class HostileNames : public ::testing::Test {
