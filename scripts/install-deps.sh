@@ -8,9 +8,10 @@ build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n 
 case "${1:-run}" in
 run) packages=("${build[@]}" fonts-noto-cjk) ;;
 # liblnk-utils, libglib2.0-bin and desktop-file-utils read the desktop shortcuts
-# that the tests write (lnkinfo, gio, desktop-file-validate).
+# that the tests write (lnkinfo, gio, desktop-file-validate); python3 runs the
+# crash consistency test.
 test) packages=("${build[@]}" libgtest-dev libgmock-dev libxtst-dev xvfb util-linux
-                liblnk-utils libglib2.0-bin desktop-file-utils) ;;
+                liblnk-utils libglib2.0-bin desktop-file-utils python3) ;;
 *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 

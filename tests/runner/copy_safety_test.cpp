@@ -5,15 +5,14 @@
 #include "support/disk_files.h"
 #include "support/pattern_file.h"
 #include "support/run_expectations.h"
+#include "support/small_tmpfs.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-#include <sys/mount.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -57,26 +56,19 @@ void removeTemporaries(const QString& folder) {
     }
 }
 
-// A small tmpfs mounted below the sandbox; needs root. Unmounted before the sandbox goes.
+// A 1 MiB tmpfs below the sandbox, unmounted before the sandbox goes; needs root.
 class FullDisk : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(m_sandbox.isValid());
-        m_mountPoint = m_sandbox.makeFolder(QStringLiteral("small"));
-        if (::mount("tmpfs", QFile::encodeName(m_mountPoint).constData(), "tmpfs", 0, "size=1m") !=
-            0)
-            GTEST_SKIP() << "cannot mount a 1 MiB tmpfs (needs root): " << std::strerror(errno);
-        m_mounted = true;
-    }
-
-    void TearDown() override {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_mountPoint).constData(), MNT_DETACH);
+        m_mountPoint = m_sandbox.path(QStringLiteral("small"));
+        if (!m_disk.emplace(m_mountPoint, "size=1m").isMounted())
+            GTEST_SKIP() << m_disk->whyNot();
     }
 
     AppSandbox m_sandbox;
     QString m_mountPoint;
-    bool m_mounted = false;
+    std::optional<SmallTmpfs> m_disk;
 };
 
 } // namespace
@@ -127,6 +119,61 @@ TEST_F(FullDisk, FullDiskFailsTheCopyAndKeepsTheOldDestinationAndTheSource) {
         EXPECT_EQ(entriesOf(m_mountPoint), QStringList({QStringLiteral("big.bin")}));
         EXPECT_TRUE(readBytes(m_mountPoint + QStringLiteral("/big.bin")) == kOldContent);
         EXPECT_TRUE(PatternFile::matches(src + QStringLiteral("/big.bin"), 3));
+    }
+}
+
+TEST_F(FullDisk, JobThatFillsTheDiskStopsAtTheFileThatDoesNotFit) {
+    const QString src = m_sandbox.makeFolder(QStringLiteral("src"));
+    const QString big = src + QStringLiteral("/big.bin");
+    writeFile(src + QStringLiteral("/small.txt"), "small");
+    PatternFile::write(big, 3);
+    writeFile(src + QStringLiteral("/later.txt"), "later");
+    m_sandbox.writeJobList(QStringLiteral("3"),
+                           {{m_mountPoint, src + QStringLiteral("/small.txt")},
+                            {m_mountPoint, big},
+                            {m_mountPoint, src + QStringLiteral("/later.txt")}});
+
+    // A new file that does not fit leaves nothing behind, by its name or a temporary one.
+    expectFailure(m_sandbox.run({QStringLiteral("/c3")}),
+                  QStringLiteral("ディスクの空き領域が不足しています"),
+                  m_mountPoint + QStringLiteral("/big.bin"));
+    EXPECT_EQ(entriesOf(m_mountPoint), QStringList({QStringLiteral("small.txt")}));
+    EXPECT_EQ(readBytes(m_mountPoint + QStringLiteral("/small.txt")), "small");
+
+    // Across file systems the move copies: the file before is moved, the rest stays.
+    expectFailure(m_sandbox.run({QStringLiteral("/m3")}),
+                  QStringLiteral("ディスクの空き領域が不足しています"),
+                  m_mountPoint + QStringLiteral("/big.bin"));
+    EXPECT_EQ(entriesOf(m_mountPoint), QStringList({QStringLiteral("small.txt")}));
+    EXPECT_EQ(entriesOf(src),
+              QStringList({QStringLiteral("big.bin"), QStringLiteral("later.txt")}));
+    EXPECT_TRUE(PatternFile::matches(big, 3));
+    EXPECT_EQ(readBytes(src + QStringLiteral("/later.txt")), "later");
+}
+
+TEST_F(FullDisk, NoFreeInodeFailsTheCopyBeforeItWritesAnything) {
+    const QString folder = m_sandbox.path(QStringLiteral("few-inodes"));
+    const SmallTmpfs fewInodes(folder, "size=1m,nr_inodes=16");
+    ASSERT_TRUE(fewInodes.isMounted()) << fewInodes.whyNot();
+    const QString src = m_sandbox.makeFolder(QStringLiteral("src"));
+    writeFile(src + QStringLiteral("/kept.txt"), "new content");
+    writeFile(src + QStringLiteral("/new.txt"), "new file");
+    writeFile(folder + QStringLiteral("/kept.txt"), kOldContent);
+    ASSERT_TRUE(fewInodes.useUpInodes());
+    const QStringList before = entriesOf(folder);
+    m_sandbox.writeJobList(QStringLiteral("3"), {{folder, src + QStringLiteral("/kept.txt")}});
+    m_sandbox.writeJobList(QStringLiteral("4"), {{folder, src + QStringLiteral("/new.txt")}});
+
+    // A replacing copy, a new copy and a move across file systems each need one more inode.
+    for (const QString& argument :
+         {QStringLiteral("/c3"), QStringLiteral("/c4"), QStringLiteral("/m3")}) {
+        SCOPED_TRACE(argument.toStdString());
+        expectFailure(m_sandbox.run({argument}),
+                      QStringLiteral("ディスクの空き領域が不足しています"), folder);
+        EXPECT_EQ(entriesOf(folder), before);
+        EXPECT_TRUE(readBytes(folder + QStringLiteral("/kept.txt")) == kOldContent);
+        EXPECT_EQ(entriesOf(src),
+                  QStringList({QStringLiteral("kept.txt"), QStringLiteral("new.txt")}));
     }
 }
 
