@@ -9,6 +9,8 @@
 
 // The paths of every ordinary file that a path or pattern names, sorted by
 // the bytes of their names so that results never depend on directory order.
+// A path that names an existing file as it stands, wildcards and all, names
+// that file alone.
 QStringList findOrdinaryFiles(const QString& pattern);
 
 // The name, without folder, of the first ordinary file found; empty when none.

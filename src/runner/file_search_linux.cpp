@@ -52,10 +52,12 @@ QStringList findOrdinaryFiles(const QString& pattern) {
     const QString namePattern = pattern.mid(slash + 1);
     if (namePattern.isEmpty())
         return {};
+    // "*" and "?" are ordinary characters in file names here: a path that
+    // names a file as it stands is that file alone, never a pattern.
+    if (isOrdinaryFile(AT_FDCWD, QFile::encodeName(pattern).constData()))
+        return QStringList{pattern};
     if (!hasWildcards(namePattern))
-        return isOrdinaryFile(AT_FDCWD, QFile::encodeName(pattern).constData())
-                   ? QStringList{pattern}
-                   : QStringList{};
+        return {};
     return searchFolder(folderPrefix, namePattern);
 }
 

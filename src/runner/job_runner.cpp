@@ -22,14 +22,15 @@ Result previewNotANumber(const RunSettings& settings) {
                            settingsFilePath());
 }
 
-// The name under which a copy lands: that of the first ordinary file found.
+// The name under which a copy lands: the source's own, when the source is an
+// ordinary file. A pattern is never copied, unless a file bears that very name.
 Result destinationName(const QString& source, QString& name) {
-    if (hasWildcards(source))
-        return Result::failure(describeError(ErrorKind::BadFileName, source));
-    name = firstOrdinaryFileName(source);
-    if (name.isEmpty())
-        return Result::failure(describeError(ErrorKind::FileNotFound, source));
-    return Result::success();
+    if (findOrdinaryFiles(source) == QStringList{source}) {
+        name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+        return Result::success();
+    }
+    const ErrorKind kind = hasWildcards(source) ? ErrorKind::BadFileName : ErrorKind::FileNotFound;
+    return Result::failure(describeError(kind, source));
 }
 
 } // namespace

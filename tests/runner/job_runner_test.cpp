@@ -227,4 +227,18 @@ TEST_F(JobRunnerTest, ALineThatIsNoRecordStopsTheRun) {
     EXPECT_TRUE(m_prompter.messages.front().text.contains(QStringLiteral("2 行目")));
 }
 
+TEST_F(JobRunnerTest, AFileWhoseNameHoldsWildcardsIsThatFileAlone) {
+    const QString literal = source("a?.txt");
+    source("ab.txt");
+    const QString star = source("b*.txt");
+    source("bc.txt");
+    writeJobList("3", {path("out") + "," + star});
+    EXPECT_TRUE(run(RunMode::Copy));
+    EXPECT_EQ(entriesOf(path("out")), QStringList{"b*.txt"});
+
+    writeJobList("3", {"," + literal, "," + star});
+    EXPECT_TRUE(run(RunMode::Delete));
+    EXPECT_EQ(entriesOf(path("src")), (QStringList{"ab.txt", "bc.txt"}));
+}
+
 } // namespace
