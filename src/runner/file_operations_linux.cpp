@@ -4,8 +4,10 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,26 +90,40 @@ bool copyByReading(int in, int out) {
 }
 
 // The kernel's copy offload first (in-kernel copy, or a reflink where the
-// file system shares blocks), a read and write loop where it is refused.
-bool copyData(int in, int out) {
+// file system shares blocks), a read and write loop where it is refused. A
+// regular file is copied up to the size it had when it was opened.
+bool copyData(int in, int out, off_t size) {
     off_t copied = 0;
-    for (;;) {
-        const ssize_t done = copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+    while (copied < size) {
+        const ssize_t done = copy_file_range(in, nullptr, out, nullptr,
+                                             size_t(std::min<off_t>(size - copied, 1 << 30)), 0);
         if (done > 0) {
             copied += done;
             continue;
         }
-        if (done == 0 && copied > 0)
-            return true;
-        if (done == 0 || (copied == 0 && (errno == EXDEV || errno == ENOSYS ||
-                                          errno == EOPNOTSUPP || errno == EINVAL))) {
-            // Nothing copied yet: pseudo-files report no size, and some file
-            // systems do not offload.
-            return copyByReading(in, out);
-        }
-        if (errno != EINTR)
-            return false;
+        if (done == 0)
+            return true; // the file shrank while it was copied
+        if (errno == EINTR)
+            continue;
+        if (copied == 0 &&
+            (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+            break; // this file system does not offload
+        return false;
     }
+    // Pseudo-files report no size; they, and file systems that do not
+    // offload, are read to their end.
+    return copied == size && size > 0 ? true : copyByReading(in, out);
+}
+
+// The permission bits a new file is created with, less those the process's
+// file mode mask takes away; fchmod is needed only for those.
+mode_t fileModeMask() {
+    static const mode_t mask = [] {
+        const mode_t current = umask(0);
+        umask(current);
+        return current;
+    }();
+    return mask;
 }
 
 // Where the new file's data is written before it takes the target's name.
@@ -116,8 +132,8 @@ struct TemporaryFile {
     QByteArray name; // empty for an unnamed file (O_TMPFILE)
 };
 
-bool createTemporary(const QString& folder, TemporaryFile& temporary) {
-    const int unnamed = ::open(encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+bool createTemporary(const QString& folder, mode_t mode, TemporaryFile& temporary) {
+    const int unnamed = ::open(encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (unnamed >= 0) {
         temporary.fd.reset(unnamed);
         return true;
@@ -127,7 +143,7 @@ bool createTemporary(const QString& folder, TemporaryFile& temporary) {
     for (;;) {
         temporary.name = temporaryNameIn(folder);
         const int named =
-            ::open(temporary.name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+            ::open(temporary.name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
         if (named >= 0) {
             temporary.fd.reset(named);
             return true;
@@ -137,81 +153,96 @@ bool createTemporary(const QString& folder, TemporaryFile& temporary) {
     }
 }
 
-// Gives the finished temporary file the target's name. A new name is linked
-// directly; an existing file is replaced by a rename, which is atomic.
-bool putInPlace(TemporaryFile& temporary, const QString& folder, const QByteArray& target,
-                bool targetExists) {
-    if (temporary.name.isEmpty()) {
-        const QByteArray handle = "/proc/self/fd/" + QByteArray::number(temporary.fd.get());
-        if (!targetExists && linkat(AT_FDCWD, handle.constData(), AT_FDCWD, target.constData(),
-                                    AT_SYMLINK_FOLLOW) == 0)
-            return temporary.fd.close();
-        if (!targetExists && errno != EEXIST)
-            return false;
-        for (;;) {
-            temporary.name = temporaryNameIn(folder);
-            if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, temporary.name.constData(),
-                       AT_SYMLINK_FOLLOW) == 0)
-                break;
-            if (errno != EEXIST) {
-                temporary.name.clear();
-                return false;
-            }
-        }
-    }
-    if (!temporary.fd.close())
-        return false;
-    if (::rename(temporary.name.constData(), target.constData()) != 0)
-        return false;
-    temporary.name.clear();
-    return true;
+bool isSameFile(const QByteArray& path, const struct stat& info) {
+    struct stat other;
+    return stat(path.constData(), &other) == 0 && other.st_dev == info.st_dev &&
+           other.st_ino == info.st_ino;
 }
 
 Result errnoFailure(const QString& path) {
     return Result::failure(describeErrno(errno, path));
 }
 
+// Gives the finished temporary file the target's name. A new name is linked
+// directly; an existing file is replaced by a rename, which is atomic, unless
+// it is the source itself.
+Result putInPlace(TemporaryFile& temporary, const QString& folder, const QString& target,
+                  const struct stat& source) {
+    const QByteArray targetName = encoded(target);
+    if (temporary.name.isEmpty()) {
+        const QByteArray handle = "/proc/self/fd/" + QByteArray::number(temporary.fd.get());
+        if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, targetName.constData(),
+                   AT_SYMLINK_FOLLOW) == 0)
+            return temporary.fd.close() ? Result::success() : errnoFailure(target);
+        if (errno != EEXIST)
+            return errnoFailure(target);
+    }
+    if (isSameFile(targetName, source))
+        return Result::failure(describeError(ErrorKind::SameFile, target));
+    while (temporary.name.isEmpty()) {
+        temporary.name = temporaryNameIn(folder);
+        const QByteArray handle = "/proc/self/fd/" + QByteArray::number(temporary.fd.get());
+        if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, temporary.name.constData(),
+                   AT_SYMLINK_FOLLOW) == 0)
+            break;
+        temporary.name.clear();
+        if (errno != EEXIST)
+            return errnoFailure(target);
+    }
+    if (!temporary.fd.close() || ::rename(temporary.name.constData(), targetName.constData()) != 0)
+        return errnoFailure(target);
+    temporary.name.clear();
+    return Result::success();
+}
+
 enum class Flush { No, Yes };
 
 Result copyFile(const QString& source, const QString& target, Flush flush) {
-    const FileDescriptor in(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: opening a named pipe would otherwise wait for a writer.
+    const FileDescriptor in(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat sourceInfo;
     if (in.get() < 0 || fstat(in.get(), &sourceInfo) != 0)
         return errnoFailure(source);
     if (S_ISDIR(sourceInfo.st_mode))
         return Result::failure(describeError(ErrorKind::IsAFolder, source));
-
-    const QByteArray targetName = encoded(target);
-    struct stat targetInfo;
-    const bool targetExists = stat(targetName.constData(), &targetInfo) == 0;
-    if (targetExists && targetInfo.st_dev == sourceInfo.st_dev &&
-        targetInfo.st_ino == sourceInfo.st_ino)
-        return Result::failure(describeError(ErrorKind::SameFile, target));
+    if (!S_ISREG(sourceInfo.st_mode))
+        return Result::failure(describeError(ErrorKind::FileNotFound, source));
 
     const QString folder = folderOf(target);
+    const mode_t mode = sourceInfo.st_mode & 0777;
     TemporaryFile temporary;
-    if (!createTemporary(folder, temporary)) {
+    if (!createTemporary(folder, mode, temporary)) {
         if (errno == ENOENT || errno == ENOTDIR)
             return Result::failure(describeError(ErrorKind::PathNotFound, folder));
         return errnoFailure(folder);
     }
     const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
-    bool done = copyData(in.get(), temporary.fd.get());
-    int failure = errno;
-    if (done) {
-        done = fchmod(temporary.fd.get(), sourceInfo.st_mode & 0777) == 0 &&
-               futimens(temporary.fd.get(), times) == 0 &&
-               (flush == Flush::No || fdatasync(temporary.fd.get()) == 0) &&
-               putInPlace(temporary, folder, targetName, targetExists);
-        failure = errno;
-    }
+    Result result = Result::success();
+    if (!copyData(in.get(), temporary.fd.get(), sourceInfo.st_size) ||
+        ((mode & fileModeMask()) != 0 && fchmod(temporary.fd.get(), mode) != 0) ||
+        futimens(temporary.fd.get(), times) != 0 ||
+        (flush == Flush::Yes && fdatasync(temporary.fd.get()) != 0))
+        result = errnoFailure(target);
+    else
+        result = putInPlace(temporary, folder, target, sourceInfo);
     if (!temporary.name.isEmpty())
         ::unlink(temporary.name.constData());
-    if (!done) {
-        errno = failure;
-        return errnoFailure(target);
-    }
-    return Result::success();
+    return result;
+}
+
+// Renames a file unless its target is the source itself; an existing other
+// file is replaced. Returns -1 with errno set on failure.
+int renameUnlessSame(const QByteArray& source, const QByteArray& target,
+                     const struct stat& sourceInfo, bool& same) {
+    same = false;
+    if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return 0;
+    // EINVAL: a file system that cannot refuse to replace.
+    if (errno != EEXIST && errno != EINVAL)
+        return -1;
+    same = isSameFile(target, sourceInfo);
+    return same ? -1 : ::rename(source.constData(), target.constData());
 }
 
 } // namespace
@@ -222,18 +253,16 @@ Result copyFile(const QString& source, const QString& target) {
 
 Result moveFile(const QString& source, const QString& target) {
     const QByteArray sourceName = encoded(source);
-    const QByteArray targetName = encoded(target);
     struct stat sourceInfo;
     if (lstat(sourceName.constData(), &sourceInfo) != 0)
         return errnoFailure(source);
     // A symbolic link is moved as the file it points to, as a copy would.
     if (S_ISREG(sourceInfo.st_mode)) {
-        struct stat targetInfo;
-        if (stat(targetName.constData(), &targetInfo) == 0 &&
-            targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino)
-            return Result::failure(describeError(ErrorKind::SameFile, target));
-        if (::rename(sourceName.constData(), targetName.constData()) == 0)
+        bool same = false;
+        if (renameUnlessSame(sourceName, encoded(target), sourceInfo, same) == 0)
             return Result::success();
+        if (same)
+            return Result::failure(describeError(ErrorKind::SameFile, target));
         if (errno == ENOENT || errno == ENOTDIR)
             return Result::failure(describeError(ErrorKind::PathNotFound, folderOf(target)));
         if (errno == EACCES || errno == EPERM) {

@@ -22,15 +22,17 @@ Result previewNotANumber(const RunSettings& settings) {
                            settingsFilePath());
 }
 
-// The name under which a copy lands: the source's own, when the source is an
-// ordinary file. A pattern is never copied, unless a file bears that very name.
+// The name under which a copy lands: the source's own. A plain path is
+// checked by the copy itself, which takes ordinary files only; a pattern is
+// never copied, unless a file bears that very name.
 Result destinationName(const QString& source, QString& name) {
-    if (findOrdinaryFiles(source) == QStringList{source}) {
-        name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+    name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+    if (!hasWildcards(name))
+        return name.isEmpty() ? Result::failure(describeError(ErrorKind::FileNotFound, source))
+                              : Result::success();
+    if (findOrdinaryFiles(source) == QStringList{source})
         return Result::success();
-    }
-    const ErrorKind kind = hasWildcards(source) ? ErrorKind::BadFileName : ErrorKind::FileNotFound;
-    return Result::failure(describeError(kind, source));
+    return Result::failure(describeError(ErrorKind::BadFileName, source));
 }
 
 } // namespace
