@@ -1,0 +1,301 @@
+#!/usr/bin/env python3
+"""Times Fennick's silent run against coreutils on the same files.
+
+The data is built in a temporary folder. The built executable is copied into
+that folder (its application folder), the job list files are written beside it
+and no settings file is present, so preview mode is off and no message appears.
+Each case runs the program and the reference alternately for a number of
+rounds; every run starts from the same state, with the sources read once
+(cache warmed the same way for both) and the file system synced.
+"""
+
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+SMALL_COUNT = 2000
+SMALL_SIZE = 4096
+BIG_SIZE = 256 * 1024 * 1024
+MEMORY_RECORDS = (10_000, 100_000)
+CASES = ("new", "replace", "big", "move", "memory")
+
+
+def quote_field(text):
+    """A field with a comma or a leading/trailing blank is put in double quotes."""
+    if "," in text or text != text.strip():
+        return '"' + text + '"'
+    return text
+
+
+def write_job_list(app_dir, profile, dest_dir, sources):
+    with open(os.path.join(app_dir, profile + "copylist.txt"), "w", encoding="utf-8") as f:
+        dest = quote_field(dest_dir.rstrip("/") + "/")
+        for src in sources:
+            f.write(dest + "," + quote_field(src) + "\n")
+
+
+def run_timed(argv, env):
+    """Runs argv; returns (seconds, exit status, peak RSS in KiB, stderr text)."""
+    with tempfile.TemporaryFile() as err:
+        start = time.perf_counter()
+        proc = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=err)
+        _, status, usage = os.wait4(proc.pid, 0)
+        elapsed = time.perf_counter() - start
+        proc.returncode = os.waitstatus_to_exitcode(status)
+        err.seek(0)
+        text = err.read().decode("utf-8", "replace")
+    return elapsed, proc.returncode, usage.ru_maxrss, text
+
+
+def reset_dir(path):
+    shutil.rmtree(path, ignore_errors=True)
+    os.makedirs(path)
+
+
+def write_files(paths, contents, mtime=None):
+    for path, data in zip(paths, contents):
+        with open(path, "wb") as f:
+            f.write(data)
+        if mtime is not None:
+            os.utime(path, (mtime, mtime))
+
+
+def warm(paths):
+    """Reads every source once so that both sides start with the same cache state."""
+    for path in paths:
+        with open(path, "rb") as f:
+            while f.read(1 << 20):
+                pass
+
+
+def check_copies(sources, dest_dir):
+    """Returns a problem text, or None when dest_dir holds exactly the sources' copies."""
+    names = sorted(os.listdir(dest_dir))
+    expected = sorted(os.path.basename(s) for s in sources)
+    if names != expected:
+        return "destination holds %d entries, expected %d" % (len(names), len(expected))
+    for src in (sources[0], sources[-1]):
+        a, b = os.stat(src), os.stat(os.path.join(dest_dir, os.path.basename(src)))
+        if a.st_size != b.st_size or a.st_mtime_ns != b.st_mtime_ns:
+            return "size or modification time differs for " + os.path.basename(src)
+        if (a.st_mode & 0o7777) != (b.st_mode & 0o7777):
+            return "permission bits differ for " + os.path.basename(src)
+    return None
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.root = tempfile.mkdtemp(prefix="fennick-bench-", dir=args.dir)
+        self.app = os.path.join(self.root, "app")
+        os.makedirs(self.app)
+        self.exe = os.path.join(self.app, "Fennick")
+        shutil.copy2(args.exe, self.exe)
+        self.env = {k: v for k, v in os.environ.items()
+                    if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        self.env["LC_ALL"] = "C.UTF-8"
+        self.rows = []
+        self.small_data = [os.urandom(SMALL_SIZE) for _ in range(SMALL_COUNT)]
+
+    def path(self, *parts):
+        return os.path.join(self.root, *parts)
+
+    def small_sources(self, folder):
+        d = self.path(folder)
+        os.makedirs(d, exist_ok=True)
+        return [os.path.join(d, "file%05d.dat" % i) for i in range(SMALL_COUNT)]
+
+    def fennick(self, switch):
+        return [self.exe, switch]
+
+    def alternate(self, name, prepare, program, reference, check, target):
+        """Runs program and reference alternately; prepare() restores the state
+        before each run, check() looks at the result of a program run."""
+        times = {"program": [], "reference": []}
+        for rnd in range(self.args.rounds + 1):  # round 0 warms up and is not counted
+            for side, argv in (("program", program), ("reference", reference)):
+                prepare()
+                os.sync()
+                secs, rc, _, err = run_timed(argv, self.env)
+                if rc != 0:
+                    raise RuntimeError("%s: %s exited with %d: %s" % (name, side, rc, err))
+                if side == "program":
+                    problem = check()
+                    if problem:
+                        raise RuntimeError("%s: wrong result: %s" % (name, problem))
+                if rnd > 0:
+                    times[side].append(secs)
+            if self.args.verbose and rnd > 0:
+                print("  %-28s round %d: Fennick %.4f s, reference %.4f s"
+                      % (name, rnd, times["program"][-1], times["reference"][-1]))
+        ratios = [a / b for a, b in zip(times["program"], times["reference"])]
+        ratio = statistics.median(ratios)
+        self.rows.append((name, "%.4f s" % statistics.median(times["program"]),
+                          "%.4f s" % statistics.median(times["reference"]),
+                          "%.3f" % ratio, "<= %.2f" % target,
+                          "PASS" if ratio <= target else "MISS"))
+
+    def case_new(self):
+        sources = self.small_sources("small-src")
+        write_files(sources, self.small_data)
+        dest = self.path("new-dest")
+        write_job_list(self.app, "1", dest, sources)
+
+        def prepare():
+            reset_dir(dest)
+            warm(sources)
+
+        self.alternate("2,000 x 4 KiB, new files", prepare, self.fennick("/c1"),
+                       ["cp", "--preserve=mode,timestamps"] + sources + [dest],
+                       lambda: check_copies(sources, dest), 1.10)
+
+    def case_replace(self):
+        sources = self.small_sources("small-src")
+        write_files(sources, self.small_data)
+        dest = self.path("replace-dest")
+        old = [os.path.join(dest, os.path.basename(s)) for s in sources]
+        old_data = [bytes(SMALL_SIZE)] * SMALL_COUNT
+        write_job_list(self.app, "2", dest, sources)
+
+        def prepare():
+            reset_dir(dest)
+            write_files(old, old_data, mtime=1_000_000_000)
+            warm(sources + old)
+
+        self.alternate("2,000 x 4 KiB, replacing", prepare, self.fennick("/c2"),
+                       ["cp", "--preserve=mode,timestamps"] + sources + [dest],
+                       lambda: check_copies(sources, dest), 1.50)
+
+    def case_big(self):
+        d = self.path("big-src")
+        os.makedirs(d, exist_ok=True)
+        source = os.path.join(d, "big.bin")
+        with open(source, "wb") as f:
+            block = os.urandom(1 << 20)
+            for _ in range(BIG_SIZE >> 20):
+                f.write(block)
+        dest = self.path("big-dest")
+        write_job_list(self.app, "3", dest, [source])
+
+        def prepare():
+            reset_dir(dest)
+            warm([source])
+
+        self.alternate("one 256 MiB file", prepare, self.fennick("/c3"),
+                       ["cp", "--preserve=mode,timestamps", source, dest],
+                       lambda: check_copies([source], dest), 1.05)
+
+    def case_move(self):
+        sources = self.small_sources("move-src")
+        dest = self.path("move-dest")
+        write_job_list(self.app, "4", dest, sources)
+
+        def prepare():
+            reset_dir(os.path.dirname(sources[0]))
+            write_files(sources, self.small_data)
+            reset_dir(dest)
+
+        def check():
+            if any(os.path.exists(s) for s in (sources[0], sources[-1])):
+                return "a source is still there"
+            return None if len(os.listdir(dest)) == SMALL_COUNT else "files missing"
+
+        self.alternate("move 2,000 files, same fs", prepare, self.fennick("/m4"),
+                       ["mv"] + sources + [dest], check, 1.10)
+
+    def case_memory(self):
+        peaks = {}
+        for count in MEMORY_RECORDS:
+            folder = self.path("tiny-%d" % count)
+            files = [os.path.join(folder, "t%06d" % i) for i in range(count)]
+            profile = "5" if count == MEMORY_RECORDS[0] else "6"
+            write_job_list(self.app, profile, self.app, files)
+            peaks[count] = []
+            for _ in range(self.args.memory_rounds):
+                reset_dir(folder)
+                for f in files:
+                    os.close(os.open(f, os.O_WRONLY | os.O_CREAT, 0o644))
+                os.sync()
+                secs, rc, rss, err = run_timed(self.fennick("/d" + profile), self.env)
+                if rc != 0:
+                    raise RuntimeError("delete %d: exited with %d: %s" % (count, rc, err))
+                if os.listdir(folder):
+                    raise RuntimeError("delete %d: files were left" % count)
+                peaks[count].append(rss)
+                if self.args.verbose:
+                    print("  delete job of %d records: %.3f s, peak RSS %d KiB"
+                          % (count, secs, rss))
+        small, large = (statistics.median(peaks[c]) for c in MEMORY_RECORDS)
+        ratio = large / small
+        self.rows.append(("peak RSS, delete job", "%.1f MiB (100k)" % (large / 1024),
+                          "%.1f MiB (10k)" % (small / 1024), "%.3f" % ratio, "<= 1.10",
+                          "PASS" if ratio <= 1.10 else "MISS"))
+
+    def print_table(self):
+        head = ("case", "Fennick (median)", "reference (median)", "ratio", "target", "result")
+        widths = [max(len(str(r[i])) for r in self.rows + [head]) for i in range(len(head))]
+        line = "  ".join("-" * w for w in widths)
+        print(line)
+        for row in [head] + self.rows:
+            print("  ".join(str(c).ljust(w) for c, w in zip(row, widths)))
+            if row is head:
+                print(line)
+        print(line)
+
+
+def describe_machine(folder):
+    df = subprocess.run(["df", "-T", folder], capture_output=True, text=True).stdout
+    fs = df.splitlines()[-1].split()
+    cp = subprocess.run(["cp", "--version"], capture_output=True, text=True).stdout
+    return "nproc %d, kernel %s, data folder on %s (%s), %s" % (
+        os.cpu_count(), os.uname().release, fs[1], fs[-1], cp.splitlines()[0])
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    default_exe = os.path.join(os.path.dirname(here), "build-bench", "Fennick")
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--exe", default=default_exe, help="the built Fennick executable")
+    p.add_argument("--dir", default="/tmp", help="folder in which the data is built")
+    p.add_argument("--rounds", type=int, default=7, help="timed rounds per case")
+    p.add_argument("--memory-rounds", type=int, default=3, help="runs per record count")
+    p.add_argument("--cases", default=",".join(CASES),
+                   help="comma-separated subset of: " + ", ".join(CASES))
+    p.add_argument("--keep", action="store_true", help="keep the data folder")
+    p.add_argument("-v", "--verbose", action="store_true", help="print every round")
+    args = p.parse_args()
+    cases = args.cases.split(",")
+    unknown = [c for c in cases if c not in CASES]
+    if unknown or args.rounds < 1 or args.memory_rounds < 1:
+        p.error("unknown case %s or a count below 1" % ",".join(unknown))
+    if not os.access(args.exe, os.X_OK):
+        p.error("no executable at %s (bench/run.sh builds it)" % args.exe)
+
+    bench = Bench(args)
+    print("Fennick silent run against coreutils: %d rounds, alternating" % args.rounds)
+    print(describe_machine(bench.root))
+    print("data in " + bench.root)
+    failed = False
+    for case in cases:
+        try:
+            getattr(bench, "case_" + case)()
+        except RuntimeError as e:
+            print("error: %s" % e, file=sys.stderr)
+            bench.rows.append((case, "-", "-", "-", "-", "ERROR"))
+            failed = True
+    if args.keep:
+        print("kept " + bench.root)
+    else:
+        shutil.rmtree(bench.root, ignore_errors=True)
+    bench.print_table()
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
