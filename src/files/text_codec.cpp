@@ -8,10 +8,12 @@ constexpr qint64 kBlockSize = 256 * 1024;
 
 } // namespace
 
+// decode() is lazy: the decoder runs, and notes errors, only when its result
+// is turned into a text.
 FileEncoding detectEncoding(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
-    (void)utf8.decode(bytes);
-    (void)utf8.decode(QByteArrayView("\n"));
+    (void)QString(utf8.decode(bytes));
+    (void)QString(utf8.decode(QByteArrayView("\n")));
     return utf8.hasError() ? FileEncoding::ShiftJis : FileEncoding::Utf8;
 }
 
@@ -22,12 +24,12 @@ bool detectEncoding(QIODevice& device, FileEncoding& encoding) {
         const QByteArray block = device.read(kBlockSize);
         if (block.isEmpty())
             break;
-        (void)utf8.decode(block);
+        (void)QString(utf8.decode(block));
     }
     // A line break cannot continue a multi-byte sequence, so it shows a
     // sequence cut off by the end of the file.
     if (!utf8.hasError())
-        (void)utf8.decode(QByteArrayView("\n"));
+        (void)QString(utf8.decode(QByteArrayView("\n")));
     if (!device.seek(start))
         return false;
     encoding = utf8.hasError() ? FileEncoding::ShiftJis : FileEncoding::Utf8;

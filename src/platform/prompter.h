@@ -8,7 +8,7 @@ inline const QString kApplicationTitle = QStringLiteral("Fennick");
 // Every message and question of the program goes through this seam: a message
 // box with a display, the terminal without one, a scripted fake in tests.
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
 
     // A message with an OK button.

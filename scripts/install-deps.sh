@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Fennick needs, only those that are missing.
+#   install-deps.sh run    what building and running the program needs
+#   install-deps.sh test   what building and running every test needs
+set -euo pipefail
+
+build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev)
+case "${1:-run}" in
+run) packages=("${build[@]}" fonts-noto-cjk) ;;
+test) packages=("${build[@]}" libgtest-dev libgmock-dev util-linux) ;;
+*) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

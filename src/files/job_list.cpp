@@ -1,0 +1,99 @@
+#include "files/job_list.h"
+
+#include "files/app_folder.h"
+#include "files/atomic_write.h"
+#include "files/text_codec.h"
+#include "platform/error_text.h"
+
+namespace {
+
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Reads the field that starts at pos; on success pos stands on the comma that
+// ends it or at the end of the line.
+std::optional<QString> readField(const QString& line, qsizetype& pos) {
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    if (pos < line.size() && line[pos] == QLatin1Char('"')) {
+        const qsizetype close = line.indexOf(QLatin1Char('"'), pos + 1);
+        if (close < 0)
+            return std::nullopt;
+        QString field = line.mid(pos + 1, close - pos - 1);
+        pos = close + 1;
+        while (pos < line.size() && isBlank(line[pos]))
+            ++pos;
+        if (pos < line.size() && line[pos] != QLatin1Char(','))
+            return std::nullopt;
+        return field;
+    }
+    qsizetype end = line.indexOf(QLatin1Char(','), pos);
+    if (end < 0)
+        end = line.size();
+    qsizetype last = end;
+    while (last > pos && isBlank(line[last - 1]))
+        --last;
+    QString field = line.mid(pos, last - pos);
+    pos = end;
+    return field;
+}
+
+bool needsQuotes(const QString& field) {
+    return field.contains(QLatin1Char(',')) ||
+           (!field.isEmpty() && (isBlank(field.front()) || isBlank(field.back())));
+}
+
+QString quotedIfNeeded(const QString& field) {
+    return needsQuotes(field) ? QLatin1Char('"') + field + QLatin1Char('"') : field;
+}
+
+bool holdable(const QString& field) {
+    return !field.contains(QLatin1Char('"')) && !field.contains(QLatin1Char('\n')) &&
+           !field.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+QString jobListPath(const QString& appFolder, const QString& profileText) {
+    return appFolder + profileText + QStringLiteral("copylist.txt");
+}
+
+std::optional<JobRecord> parseJobRecord(const QString& line) {
+    qsizetype pos = 0;
+    const std::optional<QString> destination = readField(line, pos);
+    if (!destination || pos >= line.size())
+        return std::nullopt;
+    ++pos; // the comma
+    const std::optional<QString> source = readField(line, pos);
+    if (!source || pos != line.size())
+        return std::nullopt;
+    return JobRecord{*destination, *source};
+}
+
+Result formatJobRecord(const JobRecord& record, QString& line) {
+    for (const QString& field : {record.destination, record.source}) {
+        if (!holdable(field))
+            return Result::failure(
+                QStringLiteral(
+                    "ダブルクォーテーションや改行を含むパスはジョブリストに保存できません: ") +
+                field);
+    }
+    line = quotedIfNeeded(record.destination) + QLatin1Char(',') + quotedIfNeeded(record.source);
+    return Result::success();
+}
+
+Result writeJobList(const QString& path, const QString& destinationFolder,
+                    const QStringList& sources) {
+    const QString destination = withTrailingSeparator(destinationFolder);
+    QByteArray content;
+    for (const QString& source : sources) {
+        QString line;
+        const Result formatted = formatJobRecord({destination, source}, line);
+        if (!formatted.ok())
+            return formatted;
+        content += encodeText(line);
+        content += "\r\n";
+    }
+    return writeFileAtomically(path, content);
+}

@@ -1,0 +1,14 @@
+#include "platform/prompter_dialog.h"
+
+#include <QMessageBox>
+
+void DialogPrompter::showMessage(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    box.exec();
+}
+
+bool DialogPrompter::askYesNo(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}

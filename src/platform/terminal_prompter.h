@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/prompter.h"
+
+#include <cstdio>
+
+// Messages without a display (a terminal, ssh, cron): "<caption>: <text>" on
+// standard error; a question adds " [y/N] " and reads one line, where y, Y,
+// yes or YES answer Yes and anything else, or the end of the input, No.
+class TerminalPrompter : public Prompter {
+  public:
+    explicit TerminalPrompter(std::FILE* output = stderr, std::FILE* input = stdin);
+
+    void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
+    bool askYesNo(const QString& text, const QString& caption) override;
+
+  private:
+    std::FILE* m_output;
+    std::FILE* m_input;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Directory search for ordinary files: regular files, or symbolic links to
+// them; folders, devices and broken links are never found. Only the last
+// component of a path may hold wildcards.
+
+// The paths of every ordinary file that a path or pattern names, sorted by
+// the bytes of their names so that results never depend on directory order.
+QStringList findOrdinaryFiles(const QString& pattern);
+
+// The name, without folder, of the first ordinary file found; empty when none.
+QString firstOrdinaryFileName(const QString& pattern);

@@ -1,0 +1,67 @@
+#include "runner/file_search.h"
+
+#include "runner/wildcard.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+bool isOrdinaryFile(int dirFd, const char* path) {
+    struct stat info;
+    return fstatat(dirFd, path, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+QStringList searchFolder(const QString& folderPrefix, const QString& namePattern) {
+    const QByteArray folder =
+        QFile::encodeName(folderPrefix.isEmpty() ? QStringLiteral(".") : folderPrefix);
+    DIR* dir = opendir(folder.constData());
+    if (!dir)
+        return {};
+    std::vector<QByteArray> names;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            continue;
+        if (!matchesWildcard(namePattern, QFile::decodeName(name)))
+            continue;
+        if (entry->d_type == DT_REG || isOrdinaryFile(dirfd(dir), entry->d_name))
+            names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    QStringList paths;
+    paths.reserve(qsizetype(names.size()));
+    for (const QByteArray& name : names)
+        paths.append(folderPrefix + QFile::decodeName(name));
+    return paths;
+}
+
+} // namespace
+
+QStringList findOrdinaryFiles(const QString& pattern) {
+    const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
+    const QString folderPrefix = pattern.left(slash + 1);
+    const QString namePattern = pattern.mid(slash + 1);
+    if (namePattern.isEmpty())
+        return {};
+    if (!hasWildcards(namePattern))
+        return isOrdinaryFile(AT_FDCWD, QFile::encodeName(pattern).constData())
+                   ? QStringList{pattern}
+                   : QStringList{};
+    return searchFolder(folderPrefix, namePattern);
+}
+
+QString firstOrdinaryFileName(const QString& pattern) {
+    const QStringList found = findOrdinaryFiles(pattern);
+    if (found.isEmpty())
+        return {};
+    return found.front().mid(found.front().lastIndexOf(QLatin1Char('/')) + 1);
+}

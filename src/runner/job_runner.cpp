@@ -1,0 +1,141 @@
+#include "runner/job_runner.h"
+
+#include "files/app_folder.h"
+#include "files/job_list_reader.h"
+#include "files/settings.h"
+#include "platform/error_text.h"
+#include "platform/prompter.h"
+#include "runner/file_operations.h"
+#include "runner/file_search.h"
+#include "runner/wildcard.h"
+
+namespace {
+
+const QString kDeleteCaption = QStringLiteral("削除");
+const QString kDeleteQuestion = QStringLiteral("を削除します。");
+
+Result previewNotANumber(const RunSettings& settings) {
+    return Result::failure(errorSentence(ErrorKind::TypeMismatch) +
+                           QStringLiteral("（[MSG] Preview の値「%1」は数値ではありません）: ")
+                               .arg(settings.previewText) +
+                           settingsFilePath());
+}
+
+// The name under which a copy lands: that of the first ordinary file found.
+Result destinationName(const QString& source, QString& name) {
+    if (hasWildcards(source))
+        return Result::failure(describeError(ErrorKind::BadFileName, source));
+    name = firstOrdinaryFileName(source);
+    if (name.isEmpty())
+        return Result::failure(describeError(ErrorKind::FileNotFound, source));
+    return Result::success();
+}
+
+} // namespace
+
+JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
+
+bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
+                    const QString& appFolder) {
+    Result result = runRecords(mode, jobListPath(appFolder, profileText), settings);
+    if (result.ok())
+        result = finish(mode, settings);
+    if (!result.ok()) {
+        m_prompter.showMessage(result.error());
+        return false;
+    }
+    return true;
+}
+
+Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSettings& settings) {
+    JobListReader reader;
+    Result result = reader.open(jobList);
+    JobRecord record;
+    JobListReader::Status status = JobListReader::Status::End;
+    while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
+        record.destination = withTrailingSeparator(record.destination);
+        switch (mode) {
+        case RunMode::Copy:
+            result = copyRecord(record);
+            break;
+        case RunMode::Delete:
+            result = deleteRecord(record, settings);
+            break;
+        case RunMode::Move:
+            result = moveRecord(record);
+            break;
+        }
+    }
+    if (result.ok() && status == JobListReader::Status::Error)
+        return Result::failure(reader.error());
+    return result;
+}
+
+Result JobRunner::copyRecord(const JobRecord& record) {
+    QString name;
+    const Result found = destinationName(record.source, name);
+    return found.ok() ? copyFile(record.source, record.destination + name) : found;
+}
+
+Result JobRunner::moveRecord(const JobRecord& record) {
+    QString name;
+    const Result found = destinationName(record.source, name);
+    return found.ok() ? moveFile(record.source, record.destination + name) : found;
+}
+
+Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
+    switch (previewMode(settings.previewText)) {
+    case PreviewMode::NotANumber:
+        return previewNotANumber(settings);
+    case PreviewMode::On:
+        return askAndDelete(record.source);
+    case PreviewMode::Off:
+        break;
+    }
+    if (!hasWildcards(record.source))
+        return deleteFile(record.source);
+    const QStringList matches = findOrdinaryFiles(record.source);
+    if (matches.isEmpty())
+        return Result::failure(describeError(ErrorKind::FileNotFound, record.source));
+    for (const QString& match : matches) {
+        const Result deleted = deleteFile(match);
+        if (!deleted.ok())
+            return deleted;
+    }
+    return Result::success();
+}
+
+// Each file that the source names is deleted only when the user says yes to
+// a question naming that very file.
+Result JobRunner::askAndDelete(const QString& source) {
+    const QStringList matches = findOrdinaryFiles(source);
+    if (matches.isEmpty()) {
+        if (!m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption))
+            return Result::success();
+        return hasWildcards(source)
+                   ? Result::failure(describeError(ErrorKind::FileNotFound, source))
+                   : deleteFile(source);
+    }
+    for (const QString& match : matches) {
+        const QString name = match.mid(match.lastIndexOf(QLatin1Char('/')) + 1);
+        if (!m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption))
+            continue;
+        const Result deleted = deleteFile(match);
+        if (!deleted.ok())
+            return deleted;
+    }
+    return Result::success();
+}
+
+Result JobRunner::finish(RunMode mode, const RunSettings& settings) {
+    switch (previewMode(settings.previewText)) {
+    case PreviewMode::NotANumber:
+        return previewNotANumber(settings);
+    case PreviewMode::On:
+        m_prompter.showMessage(settings.completionText(mode));
+        break;
+    case PreviewMode::Off:
+        break;
+    }
+    return Result::success();
+}

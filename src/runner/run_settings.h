@@ -1,0 +1,29 @@
+#pragma once
+
+#include "runner/run_mode.h"
+
+#include <QString>
+
+#include <array>
+
+// The values of settings section "MSG" that a run uses, read afresh at the
+// start of every run so that a change by hand takes effect at the next one.
+struct RunSettings {
+    QString previewText;
+    std::array<QString, 3> completionTexts; // indexed by RunMode
+
+    const QString& completionText(RunMode mode) const {
+        return completionTexts[static_cast<std::size_t>(mode)];
+    }
+};
+
+// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG", in that order.
+RunSettings readRunSettings();
+
+enum class PreviewMode { Off, On, NotANumber };
+
+// Preview mode is on when the text is a number equal to 1 ("1", "1.0", "+1",
+// blanks around it). A missing or empty value means off, so that a fresh
+// installation without a settings file can run every job; any other text that
+// is not a number is an error of the run.
+PreviewMode previewMode(const QString& previewText);

@@ -1,0 +1,151 @@
+#include "files/job_list.h"
+#include "files/job_list_reader.h"
+#include "support/fake_prompter.h"
+#include "support/file_helpers.h"
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+namespace {
+
+std::optional<JobRecord> parse(const char* line) {
+    return parseJobRecord(QString::fromUtf8(line));
+}
+
+TEST(JobRecordTest, SplitsALineIntoTwoFields) {
+    EXPECT_EQ(parse("/out/,/src/a.txt"), (JobRecord{"/out/", "/src/a.txt"}));
+    // Blanks before a field are skipped, blanks after an unquoted field dropped.
+    EXPECT_EQ(parse("  /out/ ,\t/src/a.txt  "), (JobRecord{"/out/", "/src/a.txt"}));
+    // Quotes keep commas and blanks, and are not part of the value.
+    EXPECT_EQ(parse("\"/o,ut/\", \" /src/a b \""), (JobRecord{"/o,ut/", " /src/a b "}));
+    // A quote inside an unquoted field is an ordinary character.
+    EXPECT_EQ(parse("/out/,/src/say\"hi\".txt"), (JobRecord{"/out/", "/src/say\"hi\".txt"}));
+    EXPECT_EQ(parse(","), (JobRecord{"", ""}));
+}
+
+TEST(JobRecordTest, ALineWithoutExactlyTwoFieldsIsNoRecord) {
+    for (const char* line : {"", "/src/a.txt", "/out/,/src/a,b.txt", "\"/out/,/src/a.txt",
+                             "\"/out/\"x,/src/a.txt", "/out/,\"/src/a.txt\" tail"})
+        EXPECT_FALSE(parse(line).has_value()) << line;
+}
+
+TEST(JobRecordTest, WhatIsFormattedReadsBackUnchanged) {
+    const QStringList paths = {
+        "/plain/a.txt",         "/with,comma/b.txt",   " leading", "trailing\t",
+        "/日本語/ファイル.txt", "%PATH%/$HOME/\\back", "-dash",    ""};
+    for (const QString& destination : paths) {
+        for (const QString& source : paths) {
+            QString line;
+            ASSERT_TRUE(formatJobRecord({destination, source}, line).ok());
+            EXPECT_EQ(parseJobRecord(line), (JobRecord{destination, source})) << line.toStdString();
+        }
+    }
+    // Only what needs them gets quotes.
+    QString line;
+    ASSERT_TRUE(formatJobRecord({"/out/", "/src/a.txt"}, line).ok());
+    EXPECT_EQ(line, "/out/,/src/a.txt");
+}
+
+TEST(JobRecordTest, RefusesPathsThatAJobListCannotHold) {
+    for (const char* bad : {"/src/say\"hi\".txt", "/src/line\nbreak", "/src/cr\rhere"}) {
+        QString line;
+        const Result refused = formatJobRecord({"/out/", bad}, line);
+        EXPECT_FALSE(refused.ok());
+        EXPECT_TRUE(refused.error().endsWith(bad));
+    }
+}
+
+class JobListFileTest : public ::testing::Test {
+  protected:
+    QString file(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
+
+    QList<JobRecord> readAll(const QString& path, QString* error = nullptr) {
+        JobListReader reader;
+        QList<JobRecord> records;
+        const Result opened = reader.open(path);
+        if (!opened.ok()) {
+            if (error)
+                *error = opened.error();
+            return records;
+        }
+        JobRecord record;
+        JobListReader::Status status;
+        while ((status = reader.next(record)) == JobListReader::Status::Record)
+            records.append(record);
+        if (status == JobListReader::Status::Error && error)
+            *error = reader.error();
+        return records;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(JobListFileTest, WritesOneCrLfLinePerSourceWithTheFolderEndingInASeparator) {
+    const QString path = file("3copylist.txt");
+    ASSERT_TRUE(writeJobList(path, "/out", {"/src/a.txt", "/src/b,c.txt"}).ok());
+    EXPECT_EQ(readBytes(path), "/out/,/src/a.txt\r\n/out/,\"/src/b,c.txt\"\r\n");
+    ASSERT_TRUE(writeJobList(path, "/out/", {"/src/日本.txt"}).ok());
+    EXPECT_EQ(readBytes(path), QString("/out/,/src/日本.txt\r\n").toUtf8());
+    ASSERT_TRUE(writeJobList(path, "/out/", {}).ok());
+    EXPECT_EQ(readBytes(path), QByteArray());
+    EXPECT_EQ(entriesOf(m_dir.path()), QStringList{"3copylist.txt"});
+}
+
+TEST_F(JobListFileTest, ARefusedOrFailedWriteKeepsTheOldFile) {
+    const QString path = file("3copylist.txt");
+    ASSERT_TRUE(writeJobList(path, "/out", {"/src/a.txt"}).ok());
+    const QByteArray before = readBytes(path);
+
+    const Result refused = writeJobList(path, "/out", {"/src/ok.txt", "/src/bad\"name"});
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().contains("/src/bad\"name"));
+    EXPECT_EQ(readBytes(path), before);
+
+    const Result failed = writeJobList(file("missing/3copylist.txt"), "/out", {"/src/a.txt"});
+    EXPECT_FALSE(failed.ok());
+    EXPECT_TRUE(failed.error().contains(file("missing/3copylist.txt")));
+    EXPECT_EQ(entriesOf(m_dir.path()), QStringList{"3copylist.txt"});
+}
+
+TEST_F(JobListFileTest, ReadsWhatWasWrittenAndHandMadeFiles) {
+    const QString path = file("0copylist.txt");
+    const QStringList sources = {"/src/a.txt", " /src/blank ", "/src/x,y.txt", "/src/日本語.txt"};
+    ASSERT_TRUE(writeJobList(path, "/out", sources).ok());
+    QList<JobRecord> records = readAll(path);
+    ASSERT_EQ(records.size(), sources.size());
+    for (qsizetype i = 0; i < sources.size(); ++i)
+        EXPECT_EQ(records[i], (JobRecord{"/out/", sources[i]}));
+
+    // LF and CR LF mixed, a byte-order mark, no line break after the last record.
+    ASSERT_TRUE(writeBytes(path, "\xEF\xBB\xBF/o/,/a\n/o/,/b\r\n/o/,/c"));
+    records = readAll(path);
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records[0], (JobRecord{"/o/", "/a"}));
+    EXPECT_EQ(records[2], (JobRecord{"/o/", "/c"}));
+}
+
+TEST_F(JobListFileTest, ReadsAShiftJisFileFromAWindowsSystem) {
+    QStringEncoder toShiftJis("Shift_JIS");
+    ASSERT_TRUE(toShiftJis.isValid());
+    // "表" ends in the byte of a backslash in Shift-JIS.
+    const QString line = QStringLiteral("/出力/,/元/表計算.txt");
+    const QByteArray bytes = toShiftJis.encode(line + "\r\n");
+    ASSERT_TRUE(writeBytes(file("1copylist.txt"), bytes + bytes));
+    const QList<JobRecord> records = readAll(file("1copylist.txt"));
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[1], (JobRecord{"/出力/", "/元/表計算.txt"}));
+}
+
+TEST_F(JobListFileTest, ReportsWhatCannotBeRead) {
+    QString error;
+    readAll(file("none.txt"), &error);
+    EXPECT_EQ(error, QStringLiteral("ファイルが見つかりません: ") + file("none.txt"));
+
+    ASSERT_TRUE(writeBytes(file("2copylist.txt"), "/o/,/a\r\n\r\n/o/,/b\r\n"));
+    error.clear();
+    EXPECT_EQ(readAll(file("2copylist.txt"), &error).size(), 1);
+    EXPECT_TRUE(error.contains(file("2copylist.txt")));
+    EXPECT_TRUE(error.contains(QStringLiteral("2 行目")));
+}
+
+} // namespace

@@ -1,0 +1,55 @@
+#include "runner/file_search.h"
+#include "runner/wildcard.h"
+#include "support/file_helpers.h"
+#include "support/qt_printers.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(WildcardTest, MatchesStarAndQuestionMarkOnly) {
+    EXPECT_TRUE(matchesWildcard(u"*.log", u"a.log"));
+    EXPECT_TRUE(matchesWildcard(u"*.log", u".log"));
+    EXPECT_FALSE(matchesWildcard(u"*.log", u"a.LOG")) << "letter case counts";
+    EXPECT_FALSE(matchesWildcard(u"*.log", u"a.log.bak"));
+    EXPECT_TRUE(matchesWildcard(u"a*b*c", u"aXXbYYbc"));
+    EXPECT_TRUE(matchesWildcard(u"?.txt", u"日.txt"));
+    EXPECT_TRUE(matchesWildcard(QString::fromUcs4(U"?.txt"), QString::fromUcs4(U"\U0001F600.txt")));
+    EXPECT_FALSE(matchesWildcard(u"?.txt", u"ab.txt"));
+    EXPECT_TRUE(matchesWildcard(u"[a].txt", u"[a].txt"));
+    EXPECT_FALSE(matchesWildcard(u"[ab].txt", u"a.txt")) << "no character classes";
+    EXPECT_TRUE(matchesWildcard(u"back\\*", u"back\\slash"));
+    EXPECT_TRUE(matchesWildcard(u"*", u""));
+    EXPECT_FALSE(hasWildcards(u"/plain/name.txt"));
+    EXPECT_TRUE(hasWildcards(u"/tmp/?.txt"));
+}
+
+TEST(FileSearchTest, FindsOrdinaryFilesInByteOrder) {
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/";
+    for (const char* name : {"b.log", "a.log", "B.log", ".hidden.log", "日本.log", "other.txt"})
+        ASSERT_TRUE(writeBytes(root + QString::fromUtf8(name), "x"));
+    QDir().mkpath(root + "folder.log");
+    ASSERT_TRUE(QFile::link(root + "a.log", root + "link.log"));
+    ASSERT_TRUE(QFile::link(root + "gone", root + "broken.log"));
+
+    const QStringList expected = {".hidden.log", "B.log", "a.log", "b.log", "link.log", "日本.log"};
+    QStringList found = findOrdinaryFiles(root + "*.log");
+    for (QString& path : found)
+        path.remove(0, root.size());
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(firstOrdinaryFileName(root + "*.log"), ".hidden.log");
+
+    // Without wildcards the path itself, when it is an ordinary file.
+    EXPECT_EQ(findOrdinaryFiles(root + "a.log"), QStringList{root + "a.log"});
+    EXPECT_EQ(firstOrdinaryFileName(root + "link.log"), "link.log");
+    EXPECT_TRUE(findOrdinaryFiles(root + "folder.log").isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root + "broken.log").isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root + "missing*").isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root + "nofolder/*").isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root).isEmpty());
+}
+
+} // namespace

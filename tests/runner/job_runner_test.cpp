@@ -1,0 +1,230 @@
+#include "files/app_folder.h"
+#include "runner/job_runner.h"
+#include "support/fake_prompter.h"
+#include "support/file_helpers.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+namespace {
+
+class JobRunnerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        setAppFolderForTesting(path(QStringLiteral("app")));
+        QDir().mkpath(path(QStringLiteral("app")));
+        QDir().mkpath(path(QStringLiteral("src")));
+        QDir().mkpath(path(QStringLiteral("out")));
+    }
+    void TearDown() override { setAppFolderForTesting(QString()); }
+
+    QString path(const QString& relative) const {
+        return m_dir.path() + QLatin1Char('/') + relative;
+    }
+
+    void writeJobList(const QString& profileText, const QStringList& lines) {
+        ASSERT_TRUE(writeBytes(path(QStringLiteral("app/") + profileText + "copylist.txt"),
+                               (lines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8()));
+    }
+
+    // A source file in src/ with its own name as content.
+    QString source(const QString& name) {
+        const QString file = path(QStringLiteral("src/") + name);
+        EXPECT_TRUE(writeBytes(file, name.toUtf8()));
+        return file;
+    }
+
+    bool run(RunMode mode, const QString& preview = QString(), const QString& profile = "3") {
+        RunSettings settings;
+        settings.previewText = preview;
+        settings.completionTexts = {QStringLiteral("コピー完了"), QStringLiteral("削除完了"),
+                                    QStringLiteral("移動完了")};
+        JobRunner runner(m_prompter);
+        return runner.run(mode, profile, settings, GetAppFolder());
+    }
+
+    QTemporaryDir m_dir;
+    FakePrompter m_prompter;
+};
+
+TEST_F(JobRunnerTest, CopiesEveryRecordInOrderKeepingTimesAndPermissions) {
+    const QString a = source("a.txt");
+    const QString japanese = source("日本語 ファイル.txt");
+    const QString comma = source("x,y.txt");
+    ASSERT_EQ(chmod(QFile::encodeName(a).constData(), 0640), 0);
+    const QFileInfo before(a);
+    // A destination without its final separator, and an old file that is replaced.
+    ASSERT_TRUE(writeBytes(path("out/a.txt"), "old content that is longer"));
+    writeJobList("3", {path("out") + "," + a, path("out/") + "," + japanese,
+                       path("out/") + ",\"" + comma + "\""});
+
+    EXPECT_TRUE(run(RunMode::Copy));
+
+    EXPECT_TRUE(m_prompter.messages.isEmpty());
+    EXPECT_EQ(readBytes(path("out/a.txt")), "a.txt");
+    EXPECT_EQ(readBytes(path("out/日本語 ファイル.txt")), QString("日本語 ファイル.txt").toUtf8());
+    EXPECT_EQ(readBytes(path("out/x,y.txt")), "x,y.txt");
+    const QFileInfo copied(path("out/a.txt"));
+    EXPECT_EQ(copied.lastModified(), before.lastModified());
+    EXPECT_EQ(copied.permissions(), before.permissions());
+    EXPECT_TRUE(QFileInfo::exists(a));
+    EXPECT_EQ(entriesOf(path("out")).size(), 3) << "no temporary file is left";
+}
+
+TEST_F(JobRunnerTest, StopsAtTheFirstFailureAndKeepsWhatWasDone) {
+    const QString first = source("first.txt");
+    const QString third = source("third.txt");
+    const QString missing = path("src/missing.txt");
+    writeJobList(
+        "3", {path("out") + "," + first, path("out") + "," + missing, path("out") + "," + third});
+
+    EXPECT_FALSE(run(RunMode::Move, "1"));
+
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + missing});
+    EXPECT_EQ(m_prompter.messages.front().caption, kApplicationTitle);
+    EXPECT_TRUE(QFileInfo::exists(path("out/first.txt")));
+    EXPECT_FALSE(QFileInfo::exists(first));
+    EXPECT_TRUE(QFileInfo::exists(third)) << "records after the failure are not processed";
+    EXPECT_FALSE(QFileInfo::exists(path("out/third.txt")));
+}
+
+TEST_F(JobRunnerTest, ReportsTheJobListAndTheCompletionText) {
+    // A missing job list names the file looked for.
+    EXPECT_FALSE(run(RunMode::Copy, "1", "c"));
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("ファイルが見つかりません: ") +
+                                                     path("app/ccopylist.txt")});
+
+    // An empty job list touches nothing; the completion text follows only in preview mode.
+    ASSERT_TRUE(writeBytes(path("app/3copylist.txt"), QByteArray()));
+    for (const char* on : {"1", "1.0", " 1 ", "+1"}) {
+        m_prompter.messages.clear();
+        EXPECT_TRUE(run(RunMode::Move, on));
+        EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("移動完了")}) << on;
+    }
+    for (const char* off : {"", "0", "2", "1.5"}) {
+        m_prompter.messages.clear();
+        EXPECT_TRUE(run(RunMode::Copy, off));
+        EXPECT_TRUE(m_prompter.messages.isEmpty()) << off;
+    }
+}
+
+TEST_F(JobRunnerTest, APreviewThatIsNoNumberFailsAfterACopyAndBeforeADelete) {
+    const QString a = source("a.txt");
+    writeJobList("3", {path("out") + "," + a});
+
+    EXPECT_FALSE(run(RunMode::Copy, "abc"));
+    EXPECT_TRUE(QFileInfo::exists(path("out/a.txt")));
+    ASSERT_EQ(m_prompter.messages.size(), 1);
+    EXPECT_TRUE(m_prompter.messages.front().text.startsWith(QStringLiteral("型が一致しません")));
+    EXPECT_TRUE(m_prompter.messages.front().text.endsWith(path("app/_Fennick.ini")));
+
+    m_prompter.messages.clear();
+    EXPECT_FALSE(run(RunMode::Delete, "abc"));
+    EXPECT_TRUE(QFileInfo::exists(a));
+    EXPECT_EQ(m_prompter.messages.size(), 1);
+}
+
+TEST_F(JobRunnerTest, NeverCopiesAFileOntoItself) {
+    const QString a = source("a.txt");
+    ASSERT_TRUE(QFile::link(path("src"), path("alias")));
+    for (const QString& folder : {path("src"), path("alias/")}) {
+        writeJobList("3", {folder + "," + a});
+        for (RunMode mode : {RunMode::Copy, RunMode::Move}) {
+            m_prompter.messages.clear();
+            EXPECT_FALSE(run(mode));
+            ASSERT_EQ(m_prompter.messages.size(), 1);
+            EXPECT_TRUE(m_prompter.messages.front().text.startsWith(
+                QStringLiteral("コピー元とコピー先が同じファイルです")));
+            EXPECT_EQ(readBytes(a), "a.txt");
+        }
+    }
+    EXPECT_EQ(entriesOf(path("src")), QStringList{"a.txt"});
+}
+
+TEST_F(JobRunnerTest, AMoveKeepsItsSourceWhenTheCopyFails) {
+    const QString a = source("a.txt");
+    writeJobList("3", {path("nowhere") + "," + a});
+    EXPECT_FALSE(run(RunMode::Move));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{QStringLiteral("パスが見つかりません: ") + path("nowhere")});
+    EXPECT_EQ(readBytes(a), "a.txt");
+
+    // A pattern cannot be copied or moved, even when it matches.
+    m_prompter.messages.clear();
+    writeJobList("3", {path("out") + "," + path("src/*.txt")});
+    EXPECT_FALSE(run(RunMode::Move));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{QStringLiteral("ファイル名が正しくありません: ") + path("src/*.txt")});
+    EXPECT_EQ(readBytes(a), "a.txt");
+}
+
+TEST_F(JobRunnerTest, MovesAcrossFileSystemsByCopyingFirst) {
+    QTemporaryDir other(QStringLiteral("/dev/shm/fennick-test-XXXXXX"));
+    struct stat here, there;
+    if (!other.isValid() || stat(QFile::encodeName(m_dir.path()).constData(), &here) != 0 ||
+        stat(QFile::encodeName(other.path()).constData(), &there) != 0 ||
+        here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system to move across";
+    const QString a = source("a.txt");
+    writeJobList("3", {other.path() + "," + a});
+    EXPECT_TRUE(run(RunMode::Move));
+    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_EQ(readBytes(other.path() + "/a.txt"), "a.txt");
+}
+
+TEST_F(JobRunnerTest, DeletesPatternsWithoutPreview) {
+    source("a.log");
+    source("b.log");
+    source("keep.txt");
+    const QString single = source("single.txt");
+    writeJobList("3", {"," + path("src/*.log"), "ignored," + single});
+    EXPECT_TRUE(run(RunMode::Delete, "0"));
+    EXPECT_EQ(entriesOf(path("src")), QStringList{"keep.txt"});
+
+    writeJobList("3", {"," + path("src/*.log")});
+    EXPECT_FALSE(run(RunMode::Delete));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/*.log")});
+}
+
+TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
+    source("b.log");
+    source("a.log");
+    const QString kept = source("kept.txt");
+    writeJobList("3", {"," + path("src/*.log"), "," + kept, "," + path("src/missing.txt")});
+    m_prompter.answers = {false, true, false, false};
+
+    EXPECT_TRUE(run(RunMode::Delete, "1"));
+
+    EXPECT_EQ(m_prompter.questionTexts(),
+              (QStringList{"a.logを削除します。", "b.logを削除します。", "kept.txtを削除します。",
+                           "を削除します。"}));
+    EXPECT_EQ(m_prompter.questions.front().caption, QStringLiteral("削除"));
+    EXPECT_EQ(entriesOf(path("src")), (QStringList{"a.log", "kept.txt"}));
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("削除完了")});
+
+    // Yes to a file that is not there takes the failure exit.
+    m_prompter.messages.clear();
+    m_prompter.answers = {false, false, true};
+    EXPECT_FALSE(run(RunMode::Delete, "1"));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/missing.txt")});
+}
+
+TEST_F(JobRunnerTest, ALineThatIsNoRecordStopsTheRun) {
+    const QString a = source("a.txt");
+    const QString b = source("b.txt");
+    writeJobList("3", {path("out") + "," + a, b, path("out") + "," + b});
+    EXPECT_FALSE(run(RunMode::Copy));
+    EXPECT_TRUE(QFileInfo::exists(path("out/a.txt")));
+    EXPECT_FALSE(QFileInfo::exists(path("out/b.txt")));
+    ASSERT_EQ(m_prompter.messages.size(), 1);
+    EXPECT_TRUE(m_prompter.messages.front().text.contains(path("app/3copylist.txt")));
+    EXPECT_TRUE(m_prompter.messages.front().text.contains(QStringLiteral("2 行目")));
+}
+
+} // namespace
