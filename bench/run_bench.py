@@ -7,6 +7,12 @@ and no settings file is present, so preview mode is off and no message appears.
 Each case runs the program and the reference alternately for a number of
 rounds; every run starts from the same state, with the sources read once
 (cache warmed the same way for both) and the file system synced.
+
+Folders of earlier rounds are renamed into a trash folder rather than deleted.
+On ext4 without a journal, a run that freed inodes is also followed by a pause
+before the next timed run: that file system skips inodes freed in the last 60
+seconds when it allocates new ones, and scanning past them would slow the next
+run down.
 """
 
 import argparse
@@ -39,23 +45,66 @@ def write_job_list(app_dir, profile, dest_dir, sources):
             f.write(dest + "," + quote_field(src) + "\n")
 
 
-def run_timed(argv, env):
-    """Runs argv; returns (seconds, exit status, peak RSS in KiB, stderr text)."""
-    with tempfile.TemporaryFile() as err:
-        start = time.perf_counter()
-        proc = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=err)
-        _, status, usage = os.wait4(proc.pid, 0)
-        elapsed = time.perf_counter() - start
-        proc.returncode = os.waitstatus_to_exitcode(status)
-        err.seek(0)
-        text = err.read().decode("utf-8", "replace")
-    return elapsed, proc.returncode, usage.ru_maxrss, text
+# Every command is started by this small helper process, started before any data
+# is built. A child's peak RSS as wait4 reports it includes the memory of the
+# process that forked it (the kernel keeps the old image's high-water mark at
+# exec), so a child forked by this script would report the script's own size.
+LAUNCHER = r"""
+import os, sys, time
+for line in sys.stdin:
+    err, *argv = line.rstrip("\n").split("\0")
+    actions = [(os.POSIX_SPAWN_OPEN, 0, "/dev/null", os.O_RDONLY, 0),
+               (os.POSIX_SPAWN_OPEN, 1, "/dev/null", os.O_WRONLY, 0),
+               (os.POSIX_SPAWN_OPEN, 2, err, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)]
+    start = time.perf_counter()
+    pid = os.posix_spawnp(argv[0], argv, os.environ, file_actions=actions)
+    _, status, usage = os.wait4(pid, 0)
+    elapsed = time.perf_counter() - start
+    print(elapsed, os.waitstatus_to_exitcode(status), usage.ru_maxrss, flush=True)
+"""
+
+
+class Launcher:
+    def __init__(self, env, err_path):
+        self.err_path = err_path
+        self.proc = subprocess.Popen([sys.executable, "-S", "-I", "-c", LAUNCHER], env=env,
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+
+    def run(self, argv):
+        """Runs argv; returns (seconds, exit status, peak RSS in KiB, stderr text)."""
+        self.proc.stdin.write("\0".join([self.err_path] + argv) + "\n")
+        self.proc.stdin.flush()
+        elapsed, status, rss = self.proc.stdout.readline().split()
+        with open(self.err_path, encoding="utf-8", errors="replace") as f:
+            err = f.read()
+        return float(elapsed), int(status), int(rss), err
+
+    def close(self):
+        self.proc.stdin.close()
+        self.proc.wait()
 
 
 def reset_dir(path):
     shutil.rmtree(path, ignore_errors=True)
     os.makedirs(path)
+
+
+def default_settle(folder):
+    """61 seconds on ext4 without a journal, else none (see above)."""
+    dev = os.stat(folder).st_dev
+    try:
+        block = os.path.basename(os.path.realpath(
+            "/sys/dev/block/%d:%d" % (os.major(dev), os.minor(dev))))
+        with open("/sys/fs/ext4/%s/journal_task" % block) as f:
+            return 61 if f.read().strip() in ("", "<none>") else 0
+    except OSError:
+        return 0
+
+
+def wait_for_settle(freed_at, settle):
+    pause = freed_at + settle - time.monotonic()
+    if pause > 0:
+        time.sleep(pause)
 
 
 def write_files(paths, contents, mtime=None):
@@ -95,16 +144,27 @@ class Bench:
         self.root = tempfile.mkdtemp(prefix="fennick-bench-", dir=args.dir)
         self.app = os.path.join(self.root, "app")
         os.makedirs(self.app)
+        self.trash = os.path.join(self.root, "trash")
+        os.makedirs(self.trash)
+        self.freed_at = -1e9  # when a run last deleted files (time.monotonic)
         self.exe = os.path.join(self.app, "Fennick")
         shutil.copy2(args.exe, self.exe)
         self.env = {k: v for k, v in os.environ.items()
                     if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env["LC_ALL"] = "C.UTF-8"
+        self.launcher = Launcher(self.env, os.path.join(self.root, "stderr.txt"))
         self.rows = []
+        self.notes = []
         self.small_data = [os.urandom(SMALL_SIZE) for _ in range(SMALL_COUNT)]
 
     def path(self, *parts):
         return os.path.join(self.root, *parts)
+
+    def retire(self, folder):
+        """Replaces folder by an empty one without freeing any inode."""
+        if os.path.exists(folder):
+            os.rename(folder, os.path.join(self.trash, str(len(os.listdir(self.trash)))))
+        os.makedirs(folder)
 
     def small_sources(self, folder):
         d = self.path(folder)
@@ -114,15 +174,19 @@ class Bench:
     def fennick(self, switch):
         return [self.exe, switch]
 
-    def alternate(self, name, prepare, program, reference, check, target):
+    def alternate(self, name, prepare, program, reference, check, target, frees=()):
         """Runs program and reference alternately; prepare() restores the state
-        before each run, check() looks at the result of a program run."""
+        before each run, check() looks at the result of a program run; frees
+        names the sides whose runs delete files."""
         times = {"program": [], "reference": []}
         for rnd in range(self.args.rounds + 1):  # round 0 warms up and is not counted
             for side, argv in (("program", program), ("reference", reference)):
                 prepare()
                 os.sync()
-                secs, rc, _, err = run_timed(argv, self.env)
+                wait_for_settle(self.freed_at, self.args.settle)
+                secs, rc, _, err = self.launcher.run(argv)
+                if side in frees:
+                    self.freed_at = time.monotonic()
                 if rc != 0:
                     raise RuntimeError("%s: %s exited with %d: %s" % (name, side, rc, err))
                 if side == "program":
@@ -148,7 +212,7 @@ class Bench:
         write_job_list(self.app, "1", dest, sources)
 
         def prepare():
-            reset_dir(dest)
+            self.retire(dest)
             warm(sources)
 
         self.alternate("2,000 x 4 KiB, new files", prepare, self.fennick("/c1"),
@@ -164,13 +228,15 @@ class Bench:
         write_job_list(self.app, "2", dest, sources)
 
         def prepare():
-            reset_dir(dest)
+            self.retire(dest)
             write_files(old, old_data, mtime=1_000_000_000)
             warm(sources + old)
 
+        # The program replaces each file by a new one and frees the old one;
+        # cp writes into the existing files.
         self.alternate("2,000 x 4 KiB, replacing", prepare, self.fennick("/c2"),
                        ["cp", "--preserve=mode,timestamps"] + sources + [dest],
-                       lambda: check_copies(sources, dest), 1.50)
+                       lambda: check_copies(sources, dest), 1.50, frees=("program",))
 
     def case_big(self):
         d = self.path("big-src")
@@ -197,9 +263,9 @@ class Bench:
         write_job_list(self.app, "4", dest, sources)
 
         def prepare():
-            reset_dir(os.path.dirname(sources[0]))
+            self.retire(os.path.dirname(sources[0]))
             write_files(sources, self.small_data)
-            reset_dir(dest)
+            self.retire(dest)
 
         def check():
             if any(os.path.exists(s) for s in (sources[0], sources[-1])):
@@ -222,7 +288,7 @@ class Bench:
                 for f in files:
                     os.close(os.open(f, os.O_WRONLY | os.O_CREAT, 0o644))
                 os.sync()
-                secs, rc, rss, err = run_timed(self.fennick("/d" + profile), self.env)
+                secs, rc, rss, err = self.launcher.run(self.fennick("/d" + profile))
                 if rc != 0:
                     raise RuntimeError("delete %d: exited with %d: %s" % (count, rc, err))
                 if os.listdir(folder):
@@ -231,6 +297,9 @@ class Bench:
                 if self.args.verbose:
                     print("  delete job of %d records: %.3f s, peak RSS %d KiB"
                           % (count, secs, rss))
+        floor = self.launcher.run(["true"])[2]
+        self.notes.append("peak RSS of `true` started the same way (the floor): %.1f MiB"
+                          % (floor / 1024))
         small, large = (statistics.median(peaks[c]) for c in MEMORY_RECORDS)
         ratio = large / small
         self.rows.append(("peak RSS, delete job", "%.1f MiB (100k)" % (large / 1024),
@@ -247,6 +316,8 @@ class Bench:
             if row is head:
                 print(line)
         print(line)
+        for note in self.notes:
+            print(note)
 
 
 def describe_machine(folder):
@@ -265,6 +336,9 @@ def main():
     p.add_argument("--dir", default="/tmp", help="folder in which the data is built")
     p.add_argument("--rounds", type=int, default=7, help="timed rounds per case")
     p.add_argument("--memory-rounds", type=int, default=3, help="runs per record count")
+    p.add_argument("--settle", type=float,
+                   help="seconds between a run that freed inodes and the next timed run "
+                   "(default: 61 on ext4 without a journal, else 0)")
     p.add_argument("--cases", default=",".join(CASES),
                    help="comma-separated subset of: " + ", ".join(CASES))
     p.add_argument("--keep", action="store_true", help="keep the data folder")
@@ -277,9 +351,12 @@ def main():
     if not os.access(args.exe, os.X_OK):
         p.error("no executable at %s (bench/run.sh builds it)" % args.exe)
 
+    if args.settle is None:
+        args.settle = default_settle(args.dir)
     bench = Bench(args)
     print("Fennick silent run against coreutils: %d rounds, alternating" % args.rounds)
     print(describe_machine(bench.root))
+    print("pause after a run that freed inodes: %g s" % args.settle)
     print("data in " + bench.root)
     failed = False
     for case in cases:
@@ -289,6 +366,7 @@ def main():
             print("error: %s" % e, file=sys.stderr)
             bench.rows.append((case, "-", "-", "-", "-", "ERROR"))
             failed = True
+    bench.launcher.close()
     if args.keep:
         print("kept " + bench.root)
     else:
