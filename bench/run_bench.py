@@ -368,7 +368,7 @@ def main():
     for case in cases:
         try:
             getattr(bench, "case_" + case)()
-        except RuntimeError as e:
+        except (RuntimeError, OSError) as e:
             print("error: %s" % e, file=sys.stderr)
             bench.rows.append((case, "-", "-", "-", "-", "ERROR", "-"))
             failed = True
