@@ -45,10 +45,10 @@ def write_job_list(app_dir, profile, dest_dir, sources):
             f.write(dest + "," + quote_field(src) + "\n")
 
 
-# Every command is started by this small helper process, started before any data
-# is built. A child's peak RSS as wait4 reports it includes the memory of the
-# process that forked it (the kernel keeps the old image's high-water mark at
-# exec), so a child forked by this script would report the script's own size.
+# Every command is started by this small helper, a fresh interpreter of its own.
+# A child's peak RSS as wait4 reports it includes the memory of the process that
+# forked it (the kernel keeps the old image's high-water mark at exec), so a
+# child forked by this script would report the script's own size.
 LAUNCHER = r"""
 import os, sys, time
 for line in sys.stdin:
