@@ -1,21 +1,18 @@
-#include "app/main_window.h"
+#include "app/display_start.h"
 #include "app/startup.h"
+#include "files/app_folder.h"
 #include "platform/desktop_session.h"
-#include "platform/prompter_dialog.h"
 #include "platform/terminal_prompter.h"
 
-#include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
+#include <QLibrary>
 #include <QStringList>
-#include <QTranslator>
 
 #include <csignal>
 
 namespace {
 
 // The program's arguments after its path, joined with single blanks (the
-// shell has already split them). Taken before Qt removes its own options.
+// shell has already split them).
 QString launchArgument(int argc, char** argv) {
     QStringList parts;
     for (int i = 1; i < argc; ++i)
@@ -23,27 +20,35 @@ QString launchArgument(int argc, char** argv) {
     return parts.join(QLatin1Char(' '));
 }
 
-// Without a display only the silent run is possible.
-int startWithoutDisplay(const QString& argument, Prompter& prompter) {
-    const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
-    if (outcome.decision.path == LaunchPath::SilentRun)
-        return outcome.exitStatus;
-    prompter.showMessage(QStringLiteral(
-        "設定画面を表示するにはディスプレイが必要です"
-        "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
-        "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。"));
-    return 1;
+// With a display, the module beside the executable takes over; kNoDisplay
+// when there is none after all or the module cannot be loaded (why, in
+// windowTrouble).
+int startWithDisplay(int& argc, char** argv, const QString& argument, QString& windowTrouble) {
+    QLibrary module(GetAppFolder() + QLatin1String(kDisplayModuleName));
+    const auto start = reinterpret_cast<DisplayStart>(module.resolve(kDisplayStartSymbol));
+    if (!start) {
+        windowTrouble =
+            QStringLiteral("画面を表示する部品を読み込めません（%1）。").arg(module.errorString());
+        return kNoDisplay;
+    }
+    return start(argc, argv, argument);
 }
 
-int startWithDisplay(const QString& argument, Prompter& prompter, QApplication& app) {
-    const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
+// Without a display only the silent run is possible; messages go to the
+// terminal.
+int startWithoutDisplay(const QString& argument, const QString& windowTrouble) {
+    TerminalPrompter prompter;
+    const StartupOutcome outcome = startUp(argument, launcherAsksForWindow(), prompter);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
-    MainWindow window(prompter);
-    if (outcome.decision.path == LaunchPath::InteractiveStart && !window.startInteractive(argument))
-        return 1;
-    window.show();
-    return app.exec();
+    prompter.showMessage(
+        windowTrouble.isEmpty()
+            ? QStringLiteral(
+                  "設定画面を表示するにはディスプレイが必要です"
+                  "（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"
+                  "ジョブを実行するには /c3 のように実行モードとプロファイルを指定してください。")
+            : windowTrouble);
+    return 1;
 }
 
 } // namespace
@@ -53,17 +58,11 @@ int main(int argc, char** argv) {
     // the run between two files.
     std::signal(SIGXFSZ, SIG_IGN);
     const QString argument = launchArgument(argc, argv);
-    if (!displayAvailable()) {
-        QCoreApplication app(argc, argv);
-        TerminalPrompter prompter;
-        return startWithoutDisplay(argument, prompter);
+    QString windowTrouble;
+    if (displayNamed()) {
+        const int status = startWithDisplay(argc, argv, argument, windowTrouble);
+        if (status != kNoDisplay)
+            return status;
     }
-    QApplication app(argc, argv);
-    // The whole interface is Japanese, Qt's own button texts included.
-    QTranslator translator;
-    if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&translator);
-    DialogPrompter prompter;
-    return startWithDisplay(argument, prompter, app);
+    return startWithoutDisplay(argument, windowTrouble);
 }

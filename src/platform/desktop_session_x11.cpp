@@ -39,7 +39,7 @@ bool displayAvailable() {
 }
 
 bool shiftKeyHeld() {
-    if (qEnvironmentVariable("FENNICK_SHIFT") == QLatin1String("1"))
+    if (launcherAsksForWindow())
         return true;
     Display* display = openDisplay();
     if (!display)

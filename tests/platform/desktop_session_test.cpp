@@ -1,41 +1,13 @@
 #include "platform/desktop_session.h"
+#include "support/virtual_display.h"
 
 #include <gtest/gtest.h>
-
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace {
-
-// Runs a virtual X server for the test and points DISPLAY at it.
-class VirtualDisplay {
-  public:
-    bool start() {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (xvfb.isEmpty())
-            return false;
-        // -displayfd makes the server pick a free display and print its number.
-        m_server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        if (!m_server.waitForReadyRead(10000))
-            return false;
-        const QByteArray number = m_server.readLine().trimmed();
-        qputenv("DISPLAY", ":" + number);
-        return !number.isEmpty();
-    }
-    ~VirtualDisplay() {
-        qunsetenv("DISPLAY");
-        m_server.kill();
-        m_server.waitForFinished();
-    }
-
-  private:
-    QProcess m_server;
-};
 
 TEST(DesktopSessionTest, WithoutADisplayOnlyTheLauncherVariableHoldsShift) {
     qunsetenv("DISPLAY");

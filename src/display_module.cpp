@@ -1,0 +1,34 @@
+// The module that the executable loads when a display is named: it shows
+// messages as message boxes and opens the window when start-up asks for it.
+
+#include "app/display_start.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "platform/desktop_session.h"
+#include "platform/prompter_dialog.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+extern "C" Q_DECL_EXPORT int fennickStartWithDisplay(int& argc, char** argv,
+                                                     const QString& argument) {
+    if (!displayAvailable())
+        return kNoDisplay;
+    QApplication app(argc, argv);
+    // The whole interface is Japanese, Qt's own button texts included.
+    QTranslator translator;
+    if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
+    DialogPrompter prompter;
+    const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
+    if (outcome.decision.path == LaunchPath::SilentRun)
+        return outcome.exitStatus;
+    MainWindow window(prompter);
+    if (outcome.decision.path == LaunchPath::InteractiveStart && !window.startInteractive(argument))
+        return 1;
+    window.show();
+    return app.exec();
+}
