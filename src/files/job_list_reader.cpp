@@ -31,20 +31,24 @@ JobListReader::Status JobListReader::next(JobRecord& record) {
         return Status::End;
     ++m_lineNumber;
     errno = 0;
-    QByteArray bytes = m_file.readLine(kLongestLine + 1);
-    const bool brokenOff = bytes.size() > kLongestLine;
-    if (bytes.isEmpty() || brokenOff) {
+    // One buffer serves every line, so that a long list costs no allocation
+    // per line.
+    m_line.resize(kLongestLine + 2);
+    const qint64 length = m_file.readLine(m_line.data(), kLongestLine + 2);
+    const bool brokenOff = length > kLongestLine;
+    if (length <= 0 || brokenOff) {
         m_error = brokenOff ? describeError(ErrorKind::BadRecord, m_file.fileName()) +
                                   QStringLiteral("（%1 行目が長すぎます）").arg(m_lineNumber)
                             : describeErrno(errno ? errno : EIO, m_file.fileName());
         return Status::Error;
     }
+    QByteArrayView bytes(m_line.constData(), length);
     if (bytes.endsWith('\n'))
         bytes.chop(1);
     if (bytes.endsWith('\r'))
         bytes.chop(1);
     if (m_lineNumber == 1 && bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
+        bytes = bytes.sliced(3);
     const std::optional<JobRecord> parsed = parseJobRecord(m_decoder.decode(bytes));
     if (!parsed) {
         m_error = describeError(ErrorKind::BadRecord, m_file.fileName()) +

@@ -29,6 +29,7 @@ class JobListReader {
   private:
     QFile m_file;
     QStringDecoder m_decoder;
+    QByteArray m_line;
     qint64 m_lineNumber = 0;
     QString m_error;
 };
