@@ -191,6 +191,12 @@ TEST_F(SettingsFile, ReadsShiftJisAndByteOrderMarkAndKeepsCrLf) {
 
     writeBytes(path, "\xEF\xBB\xBF[MSG]\nPreview=1\n");
     EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
+
+    // Repeated marks are all dropped, so that a write cannot uncover a section.
+    writeBytes(path, "\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF[MSG]\nPreview=1\n");
+    EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
+    ASSERT_TRUE(PutIniValue("ICON", "ICL", "0").ok());
+    EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
 }
 
 TEST_F(SettingsFile, FailedWritesLeaveEverythingAsItWas) {
