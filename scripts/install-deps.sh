@@ -7,7 +7,8 @@ set -euo pipefail
 build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev)
 case "${1:-run}" in
 run) packages=("${build[@]}" fonts-noto-cjk) ;;
-test) packages=("${build[@]}" libgtest-dev libgmock-dev libxtst-dev xvfb util-linux) ;;
+test) packages=("${build[@]}" libgtest-dev libgmock-dev libxtst-dev xvfb util-linux
+                clang-14 libclang-rt-14-dev) ;;
 *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 
