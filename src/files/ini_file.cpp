@@ -186,8 +186,12 @@ Result withIniValue(QString& text, const QString& section, const QString& key,
             added.prepend({QLatin1Char('[') + section + QLatin1Char(']'), lineBreak});
         const qsizetype position = at.section < 0 ? lines.size() : at.lastFilled + 1;
         // The line before the new ones may be a last line without a line break.
-        if (position > 0 && lines[position - 1].ending.isEmpty())
-            lines[position - 1].ending = lineBreak;
+        // One that ends in a CR gets a CR LF: a bare LF would join that CR into
+        // a line break and take it from the line's value.
+        if (position > 0 && lines[position - 1].ending.isEmpty()) {
+            const bool endsInCr = lines[position - 1].content.endsWith(QLatin1Char('\r'));
+            lines[position - 1].ending = endsInCr ? QStringLiteral("\r\n") : lineBreak;
+        }
         for (qsizetype i = 0; i < added.size(); ++i)
             lines.insert(position + i, added[i]);
     }

@@ -39,8 +39,10 @@ std::optional<QString> readField(const QString& line, qsizetype& pos) {
     return field;
 }
 
+// A leading U+FEFF is quoted too: at the start of a file, the reader would take
+// it for a byte-order mark and drop it from the destination folder.
 bool needsQuotes(const QString& field) {
-    return field.contains(QLatin1Char(',')) ||
+    return field.contains(QLatin1Char(',')) || field.startsWith(QChar(0xFEFF)) ||
            (!field.isEmpty() && (isBlank(field.front()) || isBlank(field.back())));
 }
 

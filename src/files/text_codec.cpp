@@ -45,9 +45,12 @@ QStringDecoder makeDecoder(FileEncoding encoding) {
 QString decodeText(const QByteArray& bytes) {
     QStringDecoder decoder = makeDecoder(detectEncoding(bytes));
     QString text = decoder.decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
+    // All of them: a mark left at the start would be written back as the one
+    // mark that the next read drops, and the text would change its meaning.
+    qsizetype marks = 0;
+    while (marks < text.size() && text[marks] == QChar(0xFEFF))
+        ++marks;
+    return text.remove(0, marks);
 }
 
 QByteArray encodeText(const QString& text) {

@@ -20,7 +20,8 @@ bool detectEncoding(QIODevice& device, FileEncoding& encoding);
 
 QStringDecoder makeDecoder(FileEncoding encoding);
 
-// Decodes a whole text in its detected encoding, without a UTF-8 byte-order mark.
+// Decodes a whole text in its detected encoding, without the byte-order marks
+// that begin it.
 QString decodeText(const QByteArray& bytes);
 
 // The UTF-8 bytes that every file of the program is written in.

@@ -80,6 +80,14 @@ TEST(IniText, WritesInPlaceAndKeepsEveryOtherLine) {
     ASSERT_TRUE(withIniValue(crlf, "B", "k", "2").ok());
     ASSERT_TRUE(withIniValue(crlf, "a", "j", "3").ok());
     EXPECT_EQ(crlf, "[A]\r\nk=1\r\nj=3\r\n[B]\r\nk=2\r\n");
+
+    // A last line that ends in a lone CR keeps its value when lines follow it.
+    QString loneCr = QStringLiteral("[A]\nk=1\r");
+    const QString before = iniValue(loneCr, "A", "k");
+    ASSERT_TRUE(withIniValue(loneCr, "A", "j", "3").ok());
+    ASSERT_TRUE(withIniValue(loneCr, "B", "k", "2").ok());
+    EXPECT_EQ(iniValue(loneCr, "A", "k"), before);
+    EXPECT_EQ(iniValue(loneCr, "A", "j"), "3");
 }
 
 TEST(IniText, RefusesWhatCannotBeStoredAndLeavesTheTextAlone) {
@@ -183,6 +191,12 @@ TEST_F(SettingsFile, ReadsShiftJisAndByteOrderMarkAndKeepsCrLf) {
               ("[SEND Folder]\r\nFolderName3=" + folder + "\r\nFolderName4=/x\r\n").toUtf8());
 
     writeBytes(path, "\xEF\xBB\xBF[MSG]\nPreview=1\n");
+    EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
+
+    // Repeated marks are all dropped, so that a write cannot uncover a section.
+    writeBytes(path, "\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF[MSG]\nPreview=1\n");
+    EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
+    ASSERT_TRUE(PutIniValue("ICON", "ICL", "0").ok());
     EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
 }
 

@@ -116,6 +116,11 @@ TEST_F(JobListFileTest, ReadsWhatWasWrittenAndHandMadeFiles) {
     for (qsizetype i = 0; i < sources.size(); ++i)
         EXPECT_EQ(records[i], (JobRecord{"/out/", sources[i]}));
 
+    // A folder whose name starts with U+FEFF is not taken for a byte-order mark.
+    const QString markLike = QString(QChar(0xFEFF)) + "out";
+    ASSERT_TRUE(writeJobList(path, markLike, {"/src/a.txt"}).ok());
+    EXPECT_EQ(readAll(path), (QList<JobRecord>{{markLike + "/", "/src/a.txt"}}));
+
     // LF and CR LF mixed, a byte-order mark, no line break after the last record.
     ASSERT_TRUE(writeBytes(path, "\xEF\xBB\xBF/o/,/a\n/o/,/b\r\n/o/,/c"));
     records = readAll(path);
