@@ -165,23 +165,30 @@ Result errnoFailure(const QString& path) {
 
 // Gives the finished temporary file the target's name. A new name is linked
 // directly; an existing file is replaced by a rename, which is atomic, unless
-// it is the source itself.
+// it is the source itself. Jobs tend to copy into an empty folder, or over
+// earlier copies, throughout, so the case of the last copy is tried first.
 Result putInPlace(TemporaryFile& temporary, const QString& folder, const QString& target,
                   const struct stat& source) {
+    static bool expectExisting = false;
     const QByteArray targetName = encoded(target);
+    const bool checked = expectExisting || !temporary.name.isEmpty();
+    if (checked && isSameFile(targetName, source))
+        return Result::failure(describeError(ErrorKind::SameFile, target));
+    const QByteArray handle = "/proc/self/fd/" + QByteArray::number(temporary.fd.get());
     if (temporary.name.isEmpty()) {
-        const QByteArray handle = "/proc/self/fd/" + QByteArray::number(temporary.fd.get());
         if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, targetName.constData(),
-                   AT_SYMLINK_FOLLOW) == 0)
+                   AT_SYMLINK_FOLLOW) == 0) {
+            expectExisting = false;
             return temporary.fd.close() ? Result::success() : errnoFailure(target);
+        }
         if (errno != EEXIST)
             return errnoFailure(target);
+        if (!checked && isSameFile(targetName, source))
+            return Result::failure(describeError(ErrorKind::SameFile, target));
     }
-    if (isSameFile(targetName, source))
-        return Result::failure(describeError(ErrorKind::SameFile, target));
+    expectExisting = true;
     while (temporary.name.isEmpty()) {
         temporary.name = temporaryNameIn(folder);
-        const QByteArray handle = "/proc/self/fd/" + QByteArray::number(temporary.fd.get());
         if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, temporary.name.constData(),
                    AT_SYMLINK_FOLLOW) == 0)
             break;
