@@ -223,7 +223,7 @@ Result copyFile(const QString& source, const QString& target, Flush flush) {
             return Result::failure(describeError(ErrorKind::PathNotFound, folder));
         return errnoFailure(folder);
     }
-    const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+    const decltype(sourceInfo.st_mtim) times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
     Result result = Result::success();
     if (!copyData(in.get(), temporary.fd.get(), sourceInfo.st_size) ||
         ((mode & fileModeMask()) != 0 && fchmod(temporary.fd.get(), mode) != 0) ||
