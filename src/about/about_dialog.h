@@ -1,7 +1,7 @@
 #pragma once
 
-#include "about/program_starter.h"
-#include "about/registry.h"
+#include "platform/program_starter.h"
+#include "platform/registry.h"
 
 #include <QDialog>
 

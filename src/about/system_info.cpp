@@ -1,9 +1,9 @@
 #include "about/system_info.h"
 
-#include "about/program_starter.h"
+#include "platform/program_starter.h"
 #include "files/text_codec.h"
 #include "platform/prompter.h"
-#include "runner/file_search.h"
+#include "files/file_search.h"
 
 #include <QDir>
 
@@ -73,7 +73,7 @@ std::optional<QString> sysInfoProgram(Registry& registry) {
         KeyValueRead::Read)
         return std::nullopt;
     const QString program = path + QDir::separator() + kToolProgramName;
-    if (findOrdinaryFiles(program).isEmpty())
+    if (!isOrdinaryFile(program))
         return std::nullopt;
     return program;
 }

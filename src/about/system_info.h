@@ -1,6 +1,6 @@
 #pragma once
 
-#include "about/registry.h"
+#include "platform/registry.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "app/interactive_start.h"
 
 #include "app/launch_decision.h"
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "runner/execute_job.h"
 #include "runner/run_progress_dialog.h"
 #include "shell/desktop_shortcut.h"
-#include "shell/picker_dialog.h"
+#include "platform/picker_dialog.h"
 
 #include <QButtonGroup>
 #include <QFrame>

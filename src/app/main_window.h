@@ -1,8 +1,8 @@
 #pragma once
 
-#include "runner/run_mode.h"
+#include "common/run_mode.h"
 
-#include "shell/pickers.h"
+#include "platform/pickers.h"
 
 #include <QWidget>
 

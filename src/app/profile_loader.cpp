@@ -3,14 +3,14 @@
 #include "files/job_list.h"
 #include "files/job_list_reader.h"
 #include "files/settings.h"
-#include "runner/file_search.h"
+#include "files/file_search.h"
 
 LoadedProfile loadProfile(const QString& appFolder, const QString& profileText) {
     LoadedProfile profile;
     profile.destination =
         GetIniValue(QStringLiteral("SEND Folder"), QStringLiteral("FolderName") + profileText);
     const QString path = jobListPath(appFolder, profileText);
-    if (findOrdinaryFiles(path).isEmpty())
+    if (!isOrdinaryFile(path))
         return profile;
     JobListReader reader;
     profile.status = reader.open(path);

@@ -1,8 +1,8 @@
 #include "editing/destination_folder.h"
 
 #include "files/settings.h"
-#include "runner/file_search.h"
-#include "shell/pickers.h"
+#include "files/file_search.h"
+#include "platform/pickers.h"
 
 QString initialFolderFor(const QString& sourceBoxText) {
     if (sourceBoxText.size() < 4 || sourceBoxText[sourceBoxText.size() - 4] != QLatin1Char('.'))

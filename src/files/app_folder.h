@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/path_text.h"
+
 #include <QString>
 
 // The folder of the running executable, ending in "/". Every file of the
@@ -12,6 +14,3 @@ QString executablePath();
 // Points GetAppFolder at another folder, so that tests work in a temporary
 // folder; an empty text returns to the executable's folder.
 void setAppFolderForTesting(const QString& folder);
-
-// Appends "/" to a folder that does not already end in one ("" becomes "/").
-QString withTrailingSeparator(const QString& folder);

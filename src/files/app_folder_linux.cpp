@@ -12,10 +12,6 @@ QString& testingFolder() {
 
 } // namespace
 
-QString withTrailingSeparator(const QString& folder) {
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
 QString executablePath() {
     // The kernel resolves symbolic links in /proc/self/exe.
     return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));

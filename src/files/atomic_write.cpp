@@ -1,6 +1,6 @@
 #include "files/atomic_write.h"
 
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -2,7 +2,7 @@
 
 #include "files/atomic_write.h"
 #include "files/text_codec.h"
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 #include <QFile>
 #include <QFileInfo>

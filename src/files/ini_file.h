@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/result.h"
+#include "common/result.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "files/app_folder.h"
 #include "files/atomic_write.h"
 #include "files/text_codec.h"
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 namespace {
 

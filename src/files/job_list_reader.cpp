@@ -1,6 +1,6 @@
 #include "files/job_list_reader.h"
 
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 #include <cerrno>
 

@@ -1,6 +1,6 @@
 #include "platform/prompter_dialog.h"
 
-#include "platform/message_text.h"
+#include "common/message_text.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
 #include "platform/terminal_prompter.h"
 
-#include "platform/message_text.h"
+#include "common/message_text.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runner/run_mode.h"
+#include "common/run_mode.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "runner/file_operations.h"
 
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 #include <QFile>
 

@@ -3,12 +3,12 @@
 #include "files/app_folder.h"
 #include "files/job_list_reader.h"
 #include "files/settings.h"
-#include "platform/error_text.h"
+#include "common/error_text.h"
 #include "platform/prompter.h"
 #include "runner/file_operations.h"
-#include "runner/file_search.h"
+#include "files/file_search.h"
 #include "runner/run_progress.h"
-#include "runner/wildcard.h"
+#include "files/wildcard.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ Result destinationName(const QString& source, QString& name) {
     if (!hasWildcards(name))
         return name.isEmpty() ? Result::failure(describeError(ErrorKind::FileNotFound, source))
                               : Result::success();
-    if (findOrdinaryFiles(source) == QStringList{source})
+    if (isOrdinaryFile(source))
         return Result::success();
     return Result::failure(describeError(ErrorKind::BadFileName, source));
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "files/job_list.h"
-#include "platform/result.h"
-#include "runner/run_mode.h"
+#include "common/result.h"
+#include "common/run_mode.h"
 #include "runner/run_settings.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "files/app_folder.h"
 #include "files/settings.h"
-#include "platform/error_text.h"
+#include "common/error_text.h"
 #include "platform/prompter.h"
 #include "shell/desktop_folder.h"
 #include "shell/shortcut_files.h"

@@ -1,6 +1,6 @@
 #include "shell/launcher.h"
 
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "shell/shell_link.h"
 
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 #include <QList>
 #include <QtEndian>

@@ -1,7 +1,7 @@
 #include "shell/shortcut_files.h"
 
 #include "files/app_folder.h"
-#include "platform/error_text.h"
+#include "common/error_text.h"
 #include "shell/environment_expansion.h"
 #include "shell/launcher.h"
 #include "shell/shell_link.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/result.h"
-#include "runner/run_mode.h"
+#include "common/result.h"
+#include "common/run_mode.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>

@@ -1,4 +1,4 @@
-#include "about/program_starter.h"
+#include "platform/program_starter.h"
 #include "about/system_info.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/file_dialogs.h"
+#include "platform/file_dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "runner/file_search.h"
+#include "files/file_search.h"
 
-#include "runner/wildcard.h"
+#include "files/wildcard.h"
 
 #include <QFile>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-bool isOrdinaryFile(int dirFd, const char* path) {
+bool isOrdinaryFileAt(int dirFd, const char* path) {
     struct stat info;
     return fstatat(dirFd, path, &info, 0) == 0 && S_ISREG(info.st_mode);
 }
@@ -32,7 +32,7 @@ QStringList searchFolder(const QString& folderPrefix, const QString& namePattern
             continue;
         if (!matchesWildcard(namePattern, QFile::decodeName(name)))
             continue;
-        if (entry->d_type == DT_REG || isOrdinaryFile(dirfd(dir), entry->d_name))
+        if (entry->d_type == DT_REG || isOrdinaryFileAt(dirfd(dir), entry->d_name))
             names.push_back(name);
     }
     closedir(dir);
@@ -46,6 +46,10 @@ QStringList searchFolder(const QString& folderPrefix, const QString& namePattern
 
 } // namespace
 
+bool isOrdinaryFile(const QString& path) {
+    return isOrdinaryFileAt(AT_FDCWD, QFile::encodeName(path).constData());
+}
+
 QStringList findOrdinaryFiles(const QString& pattern) {
     const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
     const QString folderPrefix = pattern.left(slash + 1);
@@ -54,7 +58,7 @@ QStringList findOrdinaryFiles(const QString& pattern) {
         return {};
     // "*" and "?" are ordinary characters in file names here: a path that
     // names a file as it stands is that file alone, never a pattern.
-    if (isOrdinaryFile(AT_FDCWD, QFile::encodeName(pattern).constData()))
+    if (isOrdinaryFile(pattern))
         return QStringList{pattern};
     if (!hasWildcards(namePattern))
         return {};

@@ -1,5 +1,5 @@
-#include "runner/file_search.h"
-#include "runner/wildcard.h"
+#include "files/file_search.h"
+#include "files/wildcard.h"
 #include "support/file_helpers.h"
 #include "support/qt_printers.h"
 

@@ -7,6 +7,10 @@
 // them; folders, devices and broken links are never found. Only the last
 // component of a path may hold wildcards.
 
+// Whether the path, taken as it stands (wildcards are plain characters here),
+// names an ordinary file.
+bool isOrdinaryFile(const QString& path);
+
 // The paths of every ordinary file that a path or pattern names, sorted by
 // the bytes of their names so that results never depend on directory order.
 // A path that names an existing file as it stands, wildcards and all, names

@@ -1,7 +1,7 @@
-#include "shell/pickers.h"
+#include "platform/pickers.h"
 
-#include "files/app_folder.h"
-#include "shell/file_dialogs.h"
+#include "common/path_text.h"
+#include "platform/file_dialogs.h"
 
 #include <QDir>
 

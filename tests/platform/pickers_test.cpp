@@ -1,4 +1,4 @@
-#include "shell/pickers.h"
+#include "platform/pickers.h"
 #include "support/fake_file_dialogs.h"
 #include "support/file_helpers.h"
 #include "support/qt_printers.h"

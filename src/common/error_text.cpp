@@ -1,4 +1,4 @@
-#include "platform/error_text.h"
+#include "common/error_text.h"
 
 #include <cerrno>
 #include <cstring>

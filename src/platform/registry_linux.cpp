@@ -1,4 +1,4 @@
-#include "about/registry.h"
+#include "platform/registry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/picker_dialog.h"
+#include "platform/picker_dialog.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

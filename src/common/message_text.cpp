@@ -1,4 +1,4 @@
-#include "platform/message_text.h"
+#include "common/message_text.h"
 
 QString withDisplayLineBreaks(const QString& text) {
     QString shown = text;

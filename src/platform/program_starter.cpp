@@ -1,4 +1,4 @@
-#include "about/program_starter.h"
+#include "platform/program_starter.h"
 
 #include <QProcess>
 

@@ -1,4 +1,4 @@
-#include "runner/wildcard.h"
+#include "files/wildcard.h"
 
 #include <QList>
 

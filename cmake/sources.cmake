@@ -1,0 +1,84 @@
+# The program's sources, folder by folder. Each folder's logic goes into
+# fennick_core, which links Qt Core only; its window and dialog files (the only
+# ones that may include QtWidgets) and the code that talks to the X server go
+# into fennick_gui. Which folder may include which is checked by the test
+# "include_directions" against the table in the README.
+
+set(FENNICK_COMMON_SOURCES
+    common/error_text.cpp common/error_text.h
+    common/message_text.cpp common/message_text.h
+    common/path_text.h
+    common/result.h
+    common/run_mode.h)
+
+set(FENNICK_FILES_SOURCES
+    files/app_folder.h files/app_folder_linux.cpp
+    files/atomic_write.cpp files/atomic_write.h
+    files/file_search.h files/file_search_linux.cpp
+    files/ini_file.cpp files/ini_file.h
+    files/job_list.cpp files/job_list.h
+    files/job_list_reader.cpp files/job_list_reader.h
+    files/settings.cpp files/settings.h
+    files/text_codec.cpp files/text_codec.h
+    files/wildcard.cpp files/wildcard.h)
+
+set(FENNICK_PLATFORM_SOURCES
+    platform/desktop_session.cpp platform/desktop_session.h
+    platform/file_dialogs.h
+    platform/pickers.cpp platform/pickers.h
+    platform/program_starter.cpp platform/program_starter.h
+    platform/prompter.h
+    platform/registry.h platform/registry_linux.cpp
+    platform/terminal_prompter.cpp platform/terminal_prompter.h)
+set(FENNICK_PLATFORM_GUI_SOURCES
+    platform/desktop_session_x11.cpp
+    platform/picker_dialog.cpp platform/picker_dialog.h
+    platform/prompter_dialog.cpp platform/prompter_dialog.h)
+
+set(FENNICK_RUNNER_SOURCES
+    runner/execute_job.cpp runner/execute_job.h
+    runner/file_operations.h runner/file_operations_linux.cpp
+    runner/job_runner.cpp runner/job_runner.h
+    runner/run_progress.h
+    runner/run_settings.cpp runner/run_settings.h)
+set(FENNICK_RUNNER_GUI_SOURCES
+    runner/run_progress_dialog.cpp runner/run_progress_dialog.h)
+
+set(FENNICK_EDITING_SOURCES
+    editing/destination_folder.cpp editing/destination_folder.h
+    editing/dropped_files.cpp editing/dropped_files.h
+    editing/save_job.cpp editing/save_job.h)
+set(FENNICK_EDITING_GUI_SOURCES
+    editing/file_list_widget.cpp editing/file_list_widget.h)
+
+set(FENNICK_SHELL_SOURCES
+    shell/desktop_folder.h shell/desktop_folder_linux.cpp
+    shell/desktop_shortcut.cpp shell/desktop_shortcut.h
+    shell/environment_expansion.cpp shell/environment_expansion.h
+    shell/launcher.cpp shell/launcher.h
+    shell/shell_link.cpp shell/shell_link.h
+    shell/shortcut_files.cpp shell/shortcut_files.h
+    shell/shortcut_writer.h shell/shortcut_writer_linux.cpp)
+
+set(FENNICK_ABOUT_SOURCES
+    about/system_info.cpp about/system_info.h)
+set(FENNICK_ABOUT_GUI_SOURCES
+    about/about_dialog.cpp about/about_dialog.h)
+
+set(FENNICK_APP_SOURCES
+    app/display_start.h
+    app/interactive_start.cpp app/interactive_start.h
+    app/launch_decision.cpp app/launch_decision.h
+    app/profile_loader.cpp app/profile_loader.h
+    app/startup.cpp app/startup.h)
+set(FENNICK_APP_GUI_SOURCES
+    app/main_window.cpp app/main_window.h)
+
+set(FENNICK_CORE_SOURCES)
+set(FENNICK_GUI_SOURCES)
+foreach(layer COMMON FILES PLATFORM RUNNER EDITING SHELL ABOUT APP)
+  list(APPEND FENNICK_CORE_SOURCES ${FENNICK_${layer}_SOURCES})
+  list(APPEND FENNICK_GUI_SOURCES ${FENNICK_${layer}_GUI_SOURCES})
+endforeach()
+list(TRANSFORM FENNICK_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/src/)
+list(TRANSFORM FENNICK_GUI_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/src/)
