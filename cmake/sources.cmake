@@ -18,8 +18,10 @@ set(FENNICK_FILES_SOURCES
     files/ini_file.cpp files/ini_file.h
     files/job_list.cpp files/job_list.h
     files/job_list_reader.cpp files/job_list_reader.h
+    files/ordinary_file.cpp files/ordinary_file.h
     files/settings.cpp files/settings.h
     files/text_codec.cpp files/text_codec.h
+    files/text_line_reader.cpp files/text_line_reader.h
     files/wildcard.cpp files/wildcard.h)
 
 set(FENNICK_PLATFORM_SOURCES
@@ -40,7 +42,8 @@ set(FENNICK_RUNNER_SOURCES
     runner/file_operations.h runner/file_operations_linux.cpp
     runner/job_runner.cpp runner/job_runner.h
     runner/run_progress.h
-    runner/run_settings.cpp runner/run_settings.h)
+    runner/run_settings.cpp runner/run_settings.h
+    runner/run_targets.cpp runner/run_targets.h)
 set(FENNICK_RUNNER_GUI_SOURCES
     runner/run_progress_dialog.cpp runner/run_progress_dialog.h)
 

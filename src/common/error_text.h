@@ -19,6 +19,11 @@ enum class ErrorKind {
     SameFile,
     TypeMismatch,
     BadRecord,
+    NotAnOrdinaryFile,
+    ReadOnlyFile,
+    WrittenByThisRun,
+    NoAnswer,
+    UnfaithfulText,
     Other,
 };
 

@@ -9,9 +9,9 @@ void DialogPrompter::showMessage(const QString& text, const QString& caption) {
     box.exec();
 }
 
-bool DialogPrompter::askYesNo(const QString& text, const QString& caption) {
+Answer DialogPrompter::askYesNo(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, withDisplayLineBreaks(text),
                     QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }

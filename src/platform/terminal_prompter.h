@@ -6,13 +6,15 @@
 
 // Messages without a display (a terminal, ssh, cron): "<caption>: <text>" on
 // standard error; a question adds " [y/N] " and reads one line, where y, Y,
-// yes or YES answer Yes and anything else, or the end of the input, No.
+// yes or YES answer Yes and anything else No. At the end of the input (cron,
+// </dev/null, Ctrl-D) there is no answer. A message that cannot be written
+// (nobody reads standard error any more) changes nothing.
 class TerminalPrompter : public Prompter {
   public:
     explicit TerminalPrompter(std::FILE* output = stderr, std::FILE* input = stdin);
 
     void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
-    bool askYesNo(const QString& text, const QString& caption) override;
+    Answer askYesNo(const QString& text, const QString& caption) override;
 
   private:
     std::FILE* m_output;

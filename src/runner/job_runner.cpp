@@ -8,6 +8,7 @@
 #include "runner/file_operations.h"
 #include "files/file_search.h"
 #include "runner/run_progress.h"
+#include "runner/run_targets.h"
 #include "files/wildcard.h"
 
 namespace {
@@ -20,6 +21,12 @@ Result previewNotANumber(const RunSettings& settings) {
                            QStringLiteral("（[MSG] Preview の値「%1」は数値ではありません）: ")
                                .arg(settings.previewText) +
                            settingsFilePath());
+}
+
+// A question that got no answer stops the run: nothing may be decided, or
+// reported as done, on the user's behalf.
+Result noAnswer(const QString& path) {
+    return Result::failure(describeError(ErrorKind::NoAnswer, path));
 }
 
 // The name under which a copy lands: the source's own. A plain path is
@@ -42,6 +49,7 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
+    m_writtenTargets = WrittenTargets();
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
     Result result = runRecords(mode, jobList, settings);
@@ -86,13 +94,22 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
 Result JobRunner::copyRecord(const JobRecord& record) {
     QString name;
     const Result found = destinationName(record.source, name);
-    return found.ok() ? copyFile(record.source, record.destination + name) : found;
+    if (!found.ok())
+        return found;
+    const QString target = record.destination + name;
+    return m_writtenTargets.write(record.source, target,
+                                  [&] { return copyFile(record.source, target); });
 }
 
 Result JobRunner::moveRecord(const JobRecord& record) {
     QString name;
     const Result found = destinationName(record.source, name);
-    return found.ok() ? moveFile(record.source, record.destination + name) : found;
+    const Result movable = found.ok() ? refuseReadOnly(record.source) : found;
+    if (!movable.ok())
+        return movable;
+    const QString target = record.destination + name;
+    return m_writtenTargets.write(record.source, target,
+                                  [&] { return moveFile(record.source, target); });
 }
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
@@ -105,12 +122,12 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
         break;
     }
     if (!hasWildcards(record.source))
-        return deleteFile(record.source);
+        return deleteWritableFile(record.source);
     const QStringList matches = findOrdinaryFiles(record.source);
     if (matches.isEmpty())
         return Result::failure(describeError(ErrorKind::FileNotFound, record.source));
     for (const QString& match : matches) {
-        const Result deleted = deleteFile(match);
+        const Result deleted = deleteWritableFile(match);
         if (!deleted.ok())
             return deleted;
     }
@@ -122,17 +139,21 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
 Result JobRunner::askAndDelete(const QString& source) {
     const QStringList matches = findOrdinaryFiles(source);
     if (matches.isEmpty()) {
-        if (!m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption))
-            return Result::success();
+        const Answer answer = m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption);
+        if (answer != Answer::Yes)
+            return answer == Answer::No ? Result::success() : noAnswer(source);
         return hasWildcards(source)
                    ? Result::failure(describeError(ErrorKind::FileNotFound, source))
-                   : deleteFile(source);
+                   : deleteWritableFile(source);
     }
     for (const QString& match : matches) {
         const QString name = match.mid(match.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption))
+        const Answer answer = m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption);
+        if (answer == Answer::None)
+            return noAnswer(match);
+        if (answer == Answer::No)
             continue;
-        const Result deleted = deleteFile(match);
+        const Result deleted = deleteWritableFile(match);
         if (!deleted.ok())
             return deleted;
     }

@@ -4,6 +4,7 @@
 #include "common/result.h"
 #include "common/run_mode.h"
 #include "runner/run_settings.h"
+#include "runner/run_targets.h"
 
 #include <QString>
 
@@ -35,4 +36,5 @@ class JobRunner {
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
+    WrittenTargets m_writtenTargets; // of the run under way
 };

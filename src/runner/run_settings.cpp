@@ -1,17 +1,22 @@
 #include "runner/run_settings.h"
 
+#include "files/ini_file.h"
 #include "files/settings.h"
 
 #include <QRegularExpression>
 
-RunSettings readRunSettings() {
-    const QString section = QStringLiteral("MSG");
-    RunSettings settings;
-    settings.previewText = GetIniValue(section, QStringLiteral("Preview"));
-    settings.completionTexts[0] = GetIniValue(section, QStringLiteral("COPY"));
-    settings.completionTexts[1] = GetIniValue(section, QStringLiteral("DEL"));
-    settings.completionTexts[2] = GetIniValue(section, QStringLiteral("MOVE"));
-    return settings;
+Result readRunSettings(RunSettings& settings) {
+    QString text;
+    const Result read = readSettingsText(text);
+    if (!read.ok())
+        return Result::failure(QStringLiteral("設定ファイルを読み取れません。\n") + read.error());
+    const QStringList values =
+        iniValues(text, QStringLiteral("MSG"),
+                  {QStringLiteral("Preview"), QStringLiteral("COPY"), QStringLiteral("DEL"),
+                   QStringLiteral("MOVE")});
+    settings.previewText = values[0];
+    settings.completionTexts = {values[1], values[2], values[3]};
+    return Result::success();
 }
 
 PreviewMode previewMode(const QString& previewText) {

@@ -75,6 +75,7 @@ TEST_F(FullFolder, SavingAJobSaysTheDiskIsFullAndKeepsTheOldJobList) {
     expectOneFailure(headline, "0copylist.txt");
     expectUnchanged();
     m_window.findChild<QRadioButton*>("Option2_4")->click();
+    box(0)->setText("/new/b.txt");
     click("Command1_0");
     box(1)->setText("/new/out");
     click("Command1_3");
