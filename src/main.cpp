@@ -36,24 +36,27 @@ std::optional<int> printCommandLineHelp(const QString& argument) {
     return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
-// With a display, the display module takes over; kNoDisplay
-// when there is none after all or the module cannot be loaded (why, in
-// windowTrouble).
-int startWithDisplay(int& argc, char** argv, const QString& argument, QString& windowTrouble) {
+struct DisplayOutcome {
+    int status = kNoDisplay;
+    QString windowTrouble; // why the module could not be loaded
+};
+
+// With a display, the display module takes over; kNoDisplay when there is
+// none after all or the module cannot be loaded.
+DisplayOutcome startWithDisplay(int& argc, char** argv, const QString& argument) {
     QLibrary module(displayModulePath());
     const auto start = reinterpret_cast<DisplayStart>(module.resolve(kDisplayStartSymbol));
-    if (!start) {
-        windowTrouble =
-            QStringLiteral("画面を表示する部品を読み込めません（%1）。").arg(module.errorString());
-        return kNoDisplay;
-    }
-    return start(argc, argv, argument);
+    if (!start)
+        return {
+            kNoDisplay,
+            QStringLiteral("画面を表示する部品を読み込めません（%1）。").arg(module.errorString())};
+    return {start(argc, argv, argument), QString()};
 }
 
 // Without a display only the silent run is possible; messages go to the
 // terminal.
 int startWithoutDisplay(const QString& argument, const QString& windowTrouble) {
-    TerminalPrompter prompter;
+    TerminalPrompter prompter(stderr, stdin);
     const StartupOutcome outcome = startUp(argument, launcherAsksForWindow(), prompter);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
@@ -76,11 +79,10 @@ int main(int argc, char** argv) {
     const QString argument = launchArgument(argc, argv);
     if (const std::optional<int> status = printCommandLineHelp(argument))
         return *status;
-    QString windowTrouble;
-    if (displayNamed()) {
-        const int status = startWithDisplay(argc, argv, argument, windowTrouble);
-        if (status != kNoDisplay)
-            return status;
-    }
-    return startWithoutDisplay(argument, windowTrouble);
+    DisplayOutcome display;
+    if (displayNamed())
+        display = startWithDisplay(argc, argv, argument);
+    if (display.status != kNoDisplay)
+        return display.status;
+    return startWithoutDisplay(argument, display.windowTrouble);
 }
