@@ -9,9 +9,10 @@
 // yes or YES answer Yes and anything else No. At the end of the input (cron,
 // </dev/null, Ctrl-D) there is no answer. A message that cannot be written
 // (nobody reads standard error any more) changes nothing.
+// The entry point hands in standard error and standard input.
 class TerminalPrompter : public Prompter {
   public:
-    explicit TerminalPrompter(std::FILE* output = stderr, std::FILE* input = stdin);
+    TerminalPrompter(std::FILE* output, std::FILE* input);
 
     void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
     Answer askYesNo(const QString& text, const QString& caption) override;
