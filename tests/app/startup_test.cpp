@@ -11,10 +11,10 @@ using namespace test_support;
 
 namespace {
 
-class StartupTest : public AppFolderTest {
+class StartupTest : public TemporaryAppFolderTest {
   protected:
     void SetUp() override {
-        AppFolderTest::SetUp();
+        TemporaryAppFolderTest::SetUp();
         ASSERT_TRUE(writeBytes(path("src/a.txt"), "a"));
         ASSERT_TRUE(writeBytes(path("7copylist.txt"),
                                (path("out/") + "," + path("src/a.txt") + "\r\n").toUtf8()));

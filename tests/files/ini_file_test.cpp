@@ -143,7 +143,7 @@ TEST(IniText, AwkwardValuesReadBackUnchanged) {
     }
 }
 
-class SettingsFile : public AppFolderTest {
+class SettingsFile : public TemporaryAppFolderTest {
   protected:
     QStringList entries() const {
         return QDir(m_folder.root())

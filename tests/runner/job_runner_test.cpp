@@ -13,12 +13,12 @@ using namespace test_support;
 
 namespace {
 
-class JobRunnerTest : public AppFolderTest {
+class JobRunnerTest : public TemporaryAppFolderTest {
   protected:
-    JobRunnerTest() : AppFolderTest(QStringLiteral("app")) {}
+    JobRunnerTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
 
     void SetUp() override {
-        AppFolderTest::SetUp();
+        TemporaryAppFolderTest::SetUp();
         QDir().mkpath(path(QStringLiteral("src")));
         QDir().mkpath(path(QStringLiteral("out")));
     }

@@ -43,9 +43,9 @@ class TemporaryAppFolder {
 
 // The fixture of a test that needs a temporary application folder; path()
 // names files below the temporary folder.
-class AppFolderTest : public ::testing::Test {
+class TemporaryAppFolderTest : public ::testing::Test {
   protected:
-    explicit AppFolderTest(const QString& appSubfolder = QString()) : m_folder(appSubfolder) {}
+    explicit TemporaryAppFolderTest(const QString& appSubfolder = QString()) : m_folder(appSubfolder) {}
 
     void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
 

@@ -18,11 +18,11 @@ namespace test_support {
 // A test of the main window: one QApplication for the test program, a fresh
 // application folder, and the window with scripted messages, dialogs, registry
 // and program starter.
-class WindowTest : public AppFolderTest {
+class WindowTest : public TemporaryAppFolderTest {
   protected:
     static void SetUpTestSuite() { ensureGuiApplication(); }
 
-    explicit WindowTest(const QString& appSubfolder = QString()) : AppFolderTest(appSubfolder) {}
+    explicit WindowTest(const QString& appSubfolder = QString()) : TemporaryAppFolderTest(appSubfolder) {}
 
     template <typename Widget> Widget* find(const QString& name) {
         return &findWidget<Widget>(m_window, name);
