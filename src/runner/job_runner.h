@@ -3,6 +3,7 @@
 #include "files/job_list.h"
 #include "common/result.h"
 #include "common/run_mode.h"
+#include "runner/run_log.h"
 #include "runner/run_settings.h"
 
 #include <QString>
@@ -21,6 +22,9 @@ class JobRunner {
     // Someone to tell how the run advances; none by default.
     void setProgress(RunProgress* progress) { m_progress = progress; }
 
+    // The run log to write what the run does to; none by default.
+    void setLog(RunLog* log) { m_log = log ? log : &m_noLog; }
+
     // Returns true when the run finished, false after the failure exit.
     bool run(RunMode mode, const QString& profileText, const RunSettings& settings,
              const QString& appFolder);
@@ -31,8 +35,12 @@ class JobRunner {
     Result moveRecord(const JobRecord& record);
     Result deleteRecord(const JobRecord& record, const RunSettings& settings);
     Result askAndDelete(const QString& source);
+    Result deleteMatch(const QString& path, const QString& source);
     Result finish(RunMode mode, const RunSettings& settings);
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
+    RunLog m_noLog;
+    RunLog* m_log = &m_noLog;
+    bool m_toTrash = false; // whether the run under way deletes into the trash
 };
