@@ -78,13 +78,11 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
         record.destination = withTrailingSeparator(record.destination);
         switch (mode) {
         case RunMode::Copy:
-            result = copyRecord(record);
+        case RunMode::Move:
+            result = transferRecord(record, mode);
             break;
         case RunMode::Delete:
             result = deleteRecord(record, settings);
-            break;
-        case RunMode::Move:
-            result = moveRecord(record);
             break;
         }
         if (!result.ok())
@@ -95,23 +93,16 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
     return result;
 }
 
-Result JobRunner::copyRecord(const JobRecord& record) {
+// Copies or moves the record's source into its destination folder.
+Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     QString name;
     Result result = destinationName(record.source, name);
+    const QString target = record.destination + name;
     if (result.ok())
-        result = copyFile(record.source, record.destination + name);
+        result = mode == RunMode::Move ? moveFile(record.source, target)
+                                       : copyFile(record.source, target);
     if (result.ok())
-        m_log->copied(record.source, record.destination + name);
-    return result;
-}
-
-Result JobRunner::moveRecord(const JobRecord& record) {
-    QString name;
-    Result result = destinationName(record.source, name);
-    if (result.ok())
-        result = moveFile(record.source, record.destination + name);
-    if (result.ok())
-        m_log->moved(record.source, record.destination + name);
+        m_log->transferred(mode, record.source, target);
     return result;
 }
 

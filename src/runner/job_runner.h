@@ -31,8 +31,7 @@ class JobRunner {
 
   private:
     Result runRecords(RunMode mode, const QString& jobList, const RunSettings& settings);
-    Result copyRecord(const JobRecord& record);
-    Result moveRecord(const JobRecord& record);
+    Result transferRecord(const JobRecord& record, RunMode mode);
     Result deleteRecord(const JobRecord& record, const RunSettings& settings);
     Result askAndDelete(const QString& source);
     Result deleteMatch(const QString& path, const QString& source);

@@ -62,12 +62,8 @@ void RunLog::recordStarting(qint64 lineNumber) {
     ++m_records;
 }
 
-void RunLog::copied(const QString& source, const QString& target) {
-    recordLine(QStringLiteral("コピー"), arrow(source, target));
-}
-
-void RunLog::moved(const QString& source, const QString& target) {
-    recordLine(QStringLiteral("移動"), arrow(source, target));
+void RunLog::transferred(RunMode mode, const QString& source, const QString& target) {
+    recordLine(modeName(mode), arrow(source, target));
 }
 
 void RunLog::deleted(const QString& path, const QString& pattern) {

@@ -29,8 +29,8 @@ class RunLog {
     // The record on this line of the job list is carried out next.
     void recordStarting(qint64 lineNumber);
 
-    void copied(const QString& source, const QString& target);
-    void moved(const QString& source, const QString& target);
+    // A file copied or moved.
+    void transferred(RunMode mode, const QString& source, const QString& target);
     // A file deleted for good; pattern is the record's source when it held
     // wildcards, and empty otherwise.
     void deleted(const QString& path, const QString& pattern);
