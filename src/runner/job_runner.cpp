@@ -42,11 +42,14 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
+    m_files = FileOperations(m_copyProgress);
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
     Result result = runRecords(mode, jobList, settings);
     if (m_progress)
         m_progress->runEnded();
+    if (result.isCancelled())
+        return false;
     if (result.ok())
         result = finish(mode, settings);
     if (!result.ok()) {
@@ -86,13 +89,13 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
 Result JobRunner::copyRecord(const JobRecord& record) {
     QString name;
     const Result found = destinationName(record.source, name);
-    return found.ok() ? copyFile(record.source, record.destination + name) : found;
+    return found.ok() ? m_files.copyFile(record.source, record.destination + name) : found;
 }
 
 Result JobRunner::moveRecord(const JobRecord& record) {
     QString name;
     const Result found = destinationName(record.source, name);
-    return found.ok() ? moveFile(record.source, record.destination + name) : found;
+    return found.ok() ? m_files.moveFile(record.source, record.destination + name) : found;
 }
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {

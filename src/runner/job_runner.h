@@ -3,10 +3,12 @@
 #include "files/job_list.h"
 #include "common/result.h"
 #include "common/run_mode.h"
+#include "runner/file_operations.h"
 #include "runner/run_settings.h"
 
 #include <QString>
 
+class CopyProgress;
 class Prompter;
 class RunProgress;
 
@@ -20,6 +22,9 @@ class JobRunner {
 
     // Someone to tell how the run advances; none by default.
     void setProgress(RunProgress* progress) { m_progress = progress; }
+    // Someone to tell how each file's copy advances, who may cancel the run
+    // (then nothing is shown and run() returns false); none by default.
+    void setCopyProgress(CopyProgress* progress) { m_copyProgress = progress; }
 
     // Returns true when the run finished, false after the failure exit.
     bool run(RunMode mode, const QString& profileText, const RunSettings& settings,
@@ -35,4 +40,6 @@ class JobRunner {
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
+    CopyProgress* m_copyProgress = nullptr;
+    FileOperations m_files; // a fresh one for each run
 };
