@@ -74,6 +74,7 @@ set(FENNICK_ABOUT_GUI_SOURCES
     about/about_dialog.cpp about/about_dialog.h)
 
 set(FENNICK_APP_SOURCES
+    app/command_line_help.cpp app/command_line_help.h
     app/display_start.h
     app/interactive_start.cpp app/interactive_start.h
     app/launch_decision.cpp app/launch_decision.h
