@@ -46,6 +46,7 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
+    m_files = FileOperations(m_copyProgress);
     m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
@@ -54,10 +55,9 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
         m_progress->runEnded();
     if (result.ok())
         result = finish(mode, settings);
-    if (result.ok())
-        m_log->finished();
-    else
-        m_log->stopped(result.error());
+    m_log->runEnded(result);
+    if (result.isCancelled())
+        return false;
     if (!result.ok()) {
         m_prompter.showMessage(result.error());
         return false;
@@ -86,7 +86,7 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
             break;
         }
         if (!result.ok())
-            m_log->recordFailed(result.error());
+            m_log->recordFailed(result);
     }
     if (result.ok() && status == JobListReader::Status::Error)
         return Result::failure(reader.error());
@@ -99,8 +99,8 @@ Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     Result result = destinationName(record.source, name);
     const QString target = record.destination + name;
     if (result.ok())
-        result = mode == RunMode::Move ? moveFile(record.source, target)
-                                       : copyFile(record.source, target);
+        result = mode == RunMode::Move ? m_files.moveFile(record.source, target)
+                                       : m_files.copyFile(record.source, target);
     if (result.ok())
         m_log->transferred(mode, record.source, target);
     return result;

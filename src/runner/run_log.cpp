@@ -78,24 +78,29 @@ void RunLog::skipped(const QString& path) {
     recordLine(QStringLiteral("スキップ（いいえ）"), path);
 }
 
-void RunLog::recordFailed(const QString& error) {
+void RunLog::recordFailed(const Result& failure) {
     m_failedLine = m_lineNumber;
-    recordLine(QStringLiteral("失敗"), error);
+    if (failure.isCancelled())
+        recordLine(QStringLiteral("キャンセル"), QString());
+    else
+        recordLine(QStringLiteral("失敗"), failure.error());
 }
 
-void RunLog::finished() {
-    closingLine(QStringLiteral("終了: %1 件").arg(m_records));
-}
-
-void RunLog::stopped(const QString& error) {
-    closingLine((m_failedLine > 0 ? QStringLiteral("%1 行目で中止: ").arg(m_failedLine)
-                                  : QStringLiteral("中止: ")) +
-                error);
+void RunLog::runEnded(const Result& result) {
+    const QString where =
+        m_failedLine > 0 ? QStringLiteral("%1 行目で").arg(m_failedLine) : QString();
+    if (result.ok())
+        closingLine(QStringLiteral("終了: %1 件").arg(m_records));
+    else if (result.isCancelled())
+        closingLine(where + QStringLiteral("キャンセル"));
+    else
+        closingLine(where + QStringLiteral("中止: ") + result.error());
 }
 
 void RunLog::recordLine(const QString& outcome, const QString& details) {
-    m_file.appendLine(withoutControlCharacters(
-        QStringLiteral("%1 行目 %2: %3").arg(QString::number(m_lineNumber), outcome, details)));
+    const QString line = QStringLiteral("%1 行目 %2").arg(QString::number(m_lineNumber), outcome);
+    m_file.appendLine(
+        withoutControlCharacters(details.isEmpty() ? line : line + QStringLiteral(": ") + details));
 }
 
 void RunLog::closingLine(const QString& text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/result.h"
 #include "common/run_mode.h"
 #include "files/run_log_file.h"
 
@@ -38,13 +39,13 @@ class RunLog {
     // A file left alone because the user answered No.
     void skipped(const QString& path);
 
-    // The record started last failed; the run stops with this error.
-    void recordFailed(const QString& error);
+    // The record started last failed, or the user cancelled the run there.
+    void recordFailed(const Result& failure);
 
-    // Closing lines: the number of records carried out, or the error that
-    // stopped the run and, when a record failed, its line.
-    void finished();
-    void stopped(const QString& error);
+    // The closing line: the number of records carried out, or where the run
+    // was cancelled, or the error that stopped it and, when a record failed,
+    // its line.
+    void runEnded(const Result& result);
 
   private:
     void recordLine(const QString& outcome, const QString& details);

@@ -2,6 +2,7 @@
 
 #include "files/app_folder.h"
 #include "files/run_log_file.h"
+#include "runner/copy_progress.h"
 #include "runner/execute_job.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
@@ -39,12 +40,13 @@ class RunLogTest : public ::testing::Test {
         ASSERT_TRUE(writeBytes(path("app/3copylist.txt"), (lines.join("\n") + "\n").toUtf8()));
     }
 
-    bool run(RunMode mode, const QString& preview = QString()) {
+    bool run(RunMode mode, const QString& preview = QString(), CopyProgress* progress = nullptr) {
         RunSettings settings;
         settings.previewText = preview;
         RunLog log(runLogFilePath(), {kStart, mode, "3", "/x3"});
         JobRunner runner(m_prompter);
         runner.setLog(&log);
+        runner.setCopyProgress(progress);
         return runner.run(mode, "3", settings, GetAppFolder());
     }
 
@@ -93,6 +95,15 @@ TEST_F(RunLogTest, ARunThatStopsOutsideARecordNamesNoLine) {
     EXPECT_FALSE(run(RunMode::Copy));
     EXPECT_EQ(logLines().value(1),
               QStringLiteral("---- 中止: ファイルが見つかりません: ") + path("app/3copylist.txt"));
+}
+
+TEST_F(RunLogTest, ACancelledRunSaysWhere) {
+    struct Cancel : CopyProgress {
+        bool fileCopyAdvanced(qint64, qint64) override { return false; }
+    } cancel;
+    writeJobList({path("out") + ',' + source("a.txt")});
+    EXPECT_FALSE(run(RunMode::Copy, QString(), &cancel));
+    EXPECT_EQ(logLines().mid(1), QStringList({"1 行目 キャンセル", "---- 1 行目でキャンセル", ""}));
 }
 
 TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
