@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
 #include "files/app_folder.h"
-#include "runner/job_runner.h"
+#include "files/run_log_file.h"
 #include "platform/prompter.h"
+#include "runner/job_runner.h"
+#include "runner/run_log.h"
 #include "runner/run_settings.h"
 
 StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompter) {
@@ -17,7 +19,10 @@ StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompt
         prompter.showMessage(read.error());
         return outcome;
     }
+    RunLog log(runLogFilePath(), {QDateTime::currentDateTime(), outcome.decision.mode,
+                                  outcome.decision.profileText, argument});
     JobRunner runner(prompter);
+    runner.setLog(&log);
     if (runner.run(outcome.decision.mode, outcome.decision.profileText, settings, GetAppFolder()))
         outcome.exitStatus = 0;
     return outcome;

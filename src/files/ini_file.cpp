@@ -171,27 +171,30 @@ Result readText(const QString& path, DecodedText& decoded) {
 
 } // namespace
 
-QStringList iniValues(const QString& text, const QString& section, const QStringList& keys) {
+QStringList iniValues(const QString& text, const QList<IniKey>& keys) {
     QStringList values(keys.size());
-    QList<bool> found(keys.size(), false);
-    bool inSection = false;
+    // For each key: whether the line read lies in its section, and whether
+    // its section, or the key itself, has been passed already.
+    QList<bool> inSection(keys.size(), false);
+    QList<bool> done(keys.size(), false);
     qsizetype pos = 0;
     QStringView ending;
     while (pos < text.size()) {
         const QStringView line = nextLine(text, pos, ending);
         if (const auto name = sectionName(line)) {
-            if (inSection)
-                break;
-            inSection = sameName(*name, section);
+            for (qsizetype i = 0; i < keys.size(); ++i) {
+                done[i] = done[i] || inSection[i];
+                inSection[i] = !done[i] && sameName(*name, keys[i].section);
+            }
             continue;
         }
-        const qsizetype equals = inSection ? line.indexOf(QLatin1Char('=')) : -1;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals < 0)
             continue;
         for (qsizetype i = 0; i < keys.size(); ++i) {
-            if (!found[i] && sameName(line.left(equals), keys[i])) {
+            if (inSection[i] && !done[i] && sameName(line.left(equals), keys[i].key)) {
                 values[i] = valueOf(line, equals).toString();
-                found[i] = true;
+                done[i] = true;
             }
         }
     }
@@ -199,7 +202,7 @@ QStringList iniValues(const QString& text, const QString& section, const QString
 }
 
 QString iniValue(const QString& text, const QString& section, const QString& key) {
-    return iniValues(text, section, {key}).front();
+    return iniValues(text, {{section, key}}).front();
 }
 
 Result withIniValue(QString& text, const QString& section, const QString& key,

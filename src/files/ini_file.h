@@ -3,6 +3,7 @@
 #include "common/result.h"
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 // The private-profile (INI) format: "[section]" lines open sections, "key=value"
@@ -16,8 +17,12 @@
 // CR LF, LF and a lone CR all end a line.
 QString iniValue(const QString& text, const QString& section, const QString& key);
 
-// The values of several keys of one section, found in one pass over the text.
-QStringList iniValues(const QString& text, const QString& section, const QStringList& keys);
+// The values of several keys, found in one pass over the text.
+struct IniKey {
+    QString section;
+    QString key;
+};
+QStringList iniValues(const QString& text, const QList<IniKey>& keys);
 
 // Sets a key in an INI text: replaces the key's line, or adds the key after the
 // last non-blank line of its section, or adds the section and the key at the

@@ -10,12 +10,15 @@ Result readRunSettings(RunSettings& settings) {
     const Result read = readSettingsText(text);
     if (!read.ok())
         return Result::failure(QStringLiteral("設定ファイルを読み取れません。\n") + read.error());
-    const QStringList values =
-        iniValues(text, QStringLiteral("MSG"),
-                  {QStringLiteral("Preview"), QStringLiteral("COPY"), QStringLiteral("DEL"),
-                   QStringLiteral("MOVE")});
+    const QString section = QStringLiteral("MSG");
+    const QStringList values = iniValues(text, {{section, QStringLiteral("Preview")},
+                                                {section, QStringLiteral("COPY")},
+                                                {section, QStringLiteral("DEL")},
+                                                {section, QStringLiteral("MOVE")},
+                                                {QStringLiteral("OPTION"), QStringLiteral("Trash")}});
     settings.previewText = values[0];
     settings.completionTexts = {values[1], values[2], values[3]};
+    settings.trashText = values[4];
     return Result::success();
 }
 
@@ -30,4 +33,11 @@ PreviewMode previewMode(const QString& previewText) {
     if (!number.match(text).hasMatch())
         return PreviewMode::NotANumber;
     return text.toDouble() == 1.0 ? PreviewMode::On : PreviewMode::Off;
+}
+
+TrashSetting trashSetting(const QString& trashText) {
+    const QString text = trashText.trimmed();
+    if (text.isEmpty() || text == QLatin1Char('0'))
+        return TrashSetting::Off;
+    return text == QLatin1Char('1') ? TrashSetting::On : TrashSetting::Invalid;
 }

@@ -12,15 +12,17 @@
 struct RunSettings {
     QString previewText;
     std::array<QString, 3> completionTexts; // indexed by RunMode
+    QString trashText;                      // "Trash" of section "OPTION"
 
     const QString& completionText(RunMode mode) const {
         return completionTexts[static_cast<std::size_t>(mode)];
     }
 };
 
-// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG" from one reading
-// of the settings file. A settings file that exists but cannot be read fails,
-// naming it, so that no run goes on as if it held nothing.
+// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG" and "Trash" of
+// section "OPTION" from one reading of the settings file. A settings file
+// that exists but cannot be read fails, naming it, so that no run goes on as
+// if it held nothing.
 Result readRunSettings(RunSettings& settings);
 
 enum class PreviewMode { Off, On, NotANumber };
@@ -30,3 +32,9 @@ enum class PreviewMode { Off, On, NotANumber };
 // installation without a settings file can run every job; any other text that
 // is not a number is an error of the run.
 PreviewMode previewMode(const QString& previewText);
+
+enum class TrashSetting { Off, On, Invalid };
+
+// "1" sends the files that delete mode deletes to the desktop trash; "0" or
+// nothing deletes them for good; any other text is an error of the run.
+TrashSetting trashSetting(const QString& trashText);

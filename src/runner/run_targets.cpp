@@ -1,7 +1,6 @@
 #include "runner/run_targets.h"
 
 #include "common/error_text.h"
-#include "runner/file_operations.h"
 
 #include <QFile>
 
@@ -30,11 +29,6 @@ Result refuseReadOnly(const QString& path) {
     if (info && isReadOnly(*info))
         return Result::failure(describeError(ErrorKind::ReadOnlyFile, path));
     return Result::success();
-}
-
-Result deleteWritableFile(const QString& path) {
-    const Result writable = refuseReadOnly(path);
-    return writable.ok() ? deleteFile(path) : writable;
 }
 
 Result WrittenTargets::write(const QString& source, const QString& target,

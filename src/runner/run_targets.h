@@ -18,9 +18,6 @@
 // that follows reports it.
 Result refuseReadOnly(const QString& path);
 
-// Deletes one file unless it is read-only.
-Result deleteWritableFile(const QString& path);
-
 // The targets one run has written, each with the source it came from, known
 // by device and inode so that two spellings of one file (a link, or a name in
 // another letter case on a file system that ignores case) are one target.

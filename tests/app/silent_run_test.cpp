@@ -15,6 +15,8 @@
 
 #include <unistd.h>
 
+using namespace test_support;
+
 namespace {
 
 const QDateTime kOldTime(QDate(2021, 3, 4), QTime(5, 6, 7));

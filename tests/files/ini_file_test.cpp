@@ -1,6 +1,7 @@
 #include "files/app_folder.h"
 #include "files/ini_file.h"
 #include "files/settings.h"
+#include "support/temporary_app_folder.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@
 #include <unistd.h>
 
 #include <ostream>
+
+using namespace test_support;
 
 // Shows texts readably in failure messages.
 void PrintTo(const QString& text, std::ostream* out) {
@@ -73,8 +76,9 @@ TEST(IniText, ReadsEveryLineEndAndSeveralKeysInOnePass) {
         const QString text = "[Other]" + lineEnd + "Preview=0" + lineEnd + "[MSG]" + lineEnd +
                              "DEL=消去" + lineEnd + "Preview=1" + lineEnd + "[Next]" + lineEnd +
                              "COPY=late";
-        EXPECT_EQ(iniValues(text, "msg", {"Preview", "COPY", "DEL"}),
-                  (QStringList{"1", "", "消去"}))
+        EXPECT_EQ(iniValues(text, {{"msg", "Preview"}, {"MSG", "COPY"}, {"Other", "Preview"},
+                                   {"Next", "COPY"}, {"msg", "DEL"}}),
+                  (QStringList{"1", "", "0", "late", "消去"}))
             << lineEnd.toUtf8().toHex().toStdString();
     }
 }
@@ -152,23 +156,16 @@ TEST(IniText, AwkwardValuesReadBackUnchanged) {
     }
 }
 
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public TemporaryAppFolderTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(m_dir.path());
-    }
-    void TearDown() override { setAppFolderForTesting(QString()); }
-
     QStringList entries() const {
-        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(m_folder.root())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-
-    QTemporaryDir m_dir;
 };
 
 TEST_F(SettingsFile, FirstWriteCreatesTheFileAndLaterWritesKeepOtherLines) {
-    const QString path = m_dir.filePath("_Fennick.ini");
+    const QString path = m_folder.path("_Fennick.ini");
     ASSERT_EQ(settingsFilePath(), path);
     EXPECT_EQ(GetIniValue(kSend, "FolderName3"), "");
     ASSERT_TRUE(PutIniValue(kSend, "FolderName3", "/first").ok());
@@ -233,16 +230,16 @@ TEST_F(SettingsFile, FailedWritesLeaveEverythingAsItWas) {
     EXPECT_TRUE(result.error().endsWith(path));
     EXPECT_EQ(readBytes(path), "[SEND Folder]\r\nFolderName3=/old\r\n");
 
-    const QString missing = m_dir.filePath("missing/_Fennick.ini");
+    const QString missing = m_folder.path("missing/_Fennick.ini");
     result = writeIniValue(missing, kSend, "FolderName3", "/new");
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.error().startsWith("パスが見つかりません")) << result.error().toStdString();
     EXPECT_TRUE(result.error().endsWith(missing));
-    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("missing")));
+    EXPECT_FALSE(QFileInfo::exists(m_folder.path("missing")));
 
     // A folder in the way of the settings file fails also for root.
     ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir("_Fennick.ini"));
+    ASSERT_TRUE(QDir(m_folder.root()).mkdir("_Fennick.ini"));
     result = PutIniValue(kSend, "FolderName3", "/new");
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.error().contains("フォルダー")) << result.error().toStdString();
@@ -293,7 +290,7 @@ TEST_F(SettingsFile, ReadingFailsForWhatIsNoOrdinaryFile) {
     check("folder");
     writeBytes(path, "[MSG]\nPreview=1\n");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_folder.root()).constData(), 0755), 0);
     EXPECT_TRUE(checkAsUnprivilegedUser([&] {
         QString ignored;
         return readSettingsText(ignored).error() == "アクセスが拒否されました: " + path;
@@ -319,16 +316,16 @@ TEST_F(SettingsFile, WriteCutOffKeepsTheOldFile) {
 TEST_F(SettingsFile, ReadOnlyFolderRefusesTheWrite) {
     const QString path = settingsFilePath();
     writeBytes(path, "[SEND Folder]\nFolderName3=/old\n");
-    const QFileDevice::Permissions writable = QFile::permissions(m_dir.path());
+    const QFileDevice::Permissions writable = QFile::permissions(m_folder.root());
     // Readable and searchable by everyone, writable by nobody but root.
-    ASSERT_TRUE(QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                        QFileDevice::ReadOther |
-                                                        QFileDevice::ExeOther));
+    ASSERT_TRUE(
+        QFile::setPermissions(m_folder.root(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                   QFileDevice::ReadOther | QFileDevice::ExeOther));
     const bool refused = checkAsUnprivilegedUser([&] {
         return PutIniValue(kSend, "FolderName3", "/new").error() ==
                "アクセスが拒否されました: " + path;
     });
-    QFile::setPermissions(m_dir.path(), writable);
+    QFile::setPermissions(m_folder.root(), writable);
     EXPECT_TRUE(refused);
     EXPECT_EQ(readBytes(path), "[SEND Folder]\nFolderName3=/old\n");
     EXPECT_EQ(entries(), QStringList{"_Fennick.ini"});

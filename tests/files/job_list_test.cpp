@@ -8,6 +8,8 @@
 
 #include <sys/stat.h>
 
+using namespace test_support;
+
 namespace {
 
 std::optional<JobRecord> parse(const char* line) {
