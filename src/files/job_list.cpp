@@ -82,6 +82,10 @@ std::optional<JobRecord> parseJobRecord(const QString& line) {
 std::optional<QString> recordProblem(const JobRecord& record) {
     if (record.destination.contains(QChar(0)) || record.source.contains(QChar(0)))
         return QStringLiteral("NUL 文字を含んでいます");
+    // A lone surrogate, from a broken UTF-16 file, names no file.
+    if (!QStringView(record.destination).isValidUtf16() ||
+        !QStringView(record.source).isValidUtf16())
+        return QStringLiteral("読み取れない文字を含んでいます");
     if (record.destination.isEmpty())
         return QStringLiteral("コピー先のフォルダーが空です");
     if (!isAbsolute(record.destination))
@@ -105,7 +109,7 @@ Result formatJobRecord(const JobRecord& record, QString& line) {
     }
     if (const std::optional<QString> problem = recordProblem(record)) {
         const bool destinationAtFault =
-            record.destination.contains(QChar(0)) || !isAbsolute(record.destination);
+            recordProblem({record.destination, QStringLiteral("/")}).has_value();
         const QString& entry = destinationAtFault ? record.destination : record.source;
         return Result::failure(*problem + QStringLiteral("。ジョブリストに保存できません: ") +
                                entry);

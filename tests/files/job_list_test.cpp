@@ -192,6 +192,11 @@ TEST_F(JobListFileTest, ALineThatCannotBeRunIsNoRecord) {
                     error.contains(c.why))
             << error.toStdString();
     }
+    // A lone surrogate in a UTF-16 file names no file.
+    ASSERT_TRUE(writeBytes(file("2copylist.txt"), QByteArray("\xFF\xFE/\0o\0/\0,\0/\0\x00\xD8\n\0", 16)));
+    QString error;
+    EXPECT_TRUE(readAll(file("2copylist.txt"), &error).isEmpty());
+    EXPECT_TRUE(error.contains(QStringLiteral("読み取れない文字"))) << error.toStdString();
 }
 
 TEST_F(JobListFileTest, SkipsBlankLinesWhereverTheyStand) {
