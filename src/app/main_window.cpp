@@ -203,8 +203,7 @@ RunMode MainWindow::selectedMode() const {
 void MainWindow::showProfile(const LoadedProfile& profile) {
     m_fileList->clear();
     m_text[1]->setText(profile.destination);
-    for (const QString& source : profile.sources)
-        m_fileList->appendSelected(source);
+    m_fileList->appendSelected(profile.sources);
 }
 
 // A profile click shows the stored profile; what cannot be read is left out
