@@ -1,11 +1,15 @@
 // The module that the executable loads when a display is named: it shows
 // messages as message boxes and opens the window when start-up asks for it.
+// The desktop seams are made here and handed on; they outlive every window.
 
 #include "app/display_start.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "platform/desktop_session.h"
+#include "platform/picker_dialog.h"
+#include "platform/program_starter.h"
 #include "platform/prompter_dialog.h"
+#include "platform/registry.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -26,7 +30,10 @@ extern "C" Q_DECL_EXPORT int fennickStartWithDisplay(int& argc, char** argv,
     const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
-    MainWindow window(prompter);
+    PickerDialog dialogs;
+    SystemRegistry registry;
+    DetachedProgramStarter starter;
+    MainWindow window(prompter, dialogs, registry, starter);
     if (outcome.decision.path == LaunchPath::InteractiveStart && !window.startInteractive(argument))
         return 1;
     window.show();

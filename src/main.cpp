@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -20,24 +21,27 @@ QString launchArgument(int argc, char** argv) {
     return parts.join(QLatin1Char(' '));
 }
 
+struct DisplayOutcome {
+    int status = kNoDisplay;
+    QString windowTrouble; // why the module could not be loaded
+};
+
 // With a display, the module beside the executable takes over; kNoDisplay
-// when there is none after all or the module cannot be loaded (why, in
-// windowTrouble).
-int startWithDisplay(int& argc, char** argv, const QString& argument, QString& windowTrouble) {
+// when there is none after all or the module cannot be loaded.
+DisplayOutcome startWithDisplay(int& argc, char** argv, const QString& argument) {
     QLibrary module(GetAppFolder() + QLatin1String(kDisplayModuleName));
     const auto start = reinterpret_cast<DisplayStart>(module.resolve(kDisplayStartSymbol));
-    if (!start) {
-        windowTrouble =
-            QStringLiteral("画面を表示する部品を読み込めません（%1）。").arg(module.errorString());
-        return kNoDisplay;
-    }
-    return start(argc, argv, argument);
+    if (!start)
+        return {
+            kNoDisplay,
+            QStringLiteral("画面を表示する部品を読み込めません（%1）。").arg(module.errorString())};
+    return {start(argc, argv, argument), QString()};
 }
 
 // Without a display only the silent run is possible; messages go to the
 // terminal.
 int startWithoutDisplay(const QString& argument, const QString& windowTrouble) {
-    TerminalPrompter prompter;
+    TerminalPrompter prompter(stderr, stdin);
     const StartupOutcome outcome = startUp(argument, launcherAsksForWindow(), prompter);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
@@ -58,11 +62,10 @@ int main(int argc, char** argv) {
     // the run between two files.
     std::signal(SIGXFSZ, SIG_IGN);
     const QString argument = launchArgument(argc, argv);
-    QString windowTrouble;
-    if (displayNamed()) {
-        const int status = startWithDisplay(argc, argv, argument, windowTrouble);
-        if (status != kNoDisplay)
-            return status;
-    }
-    return startWithoutDisplay(argument, windowTrouble);
+    DisplayOutcome display;
+    if (displayNamed())
+        display = startWithDisplay(argc, argv, argument);
+    if (display.status != kNoDisplay)
+        return display.status;
+    return startWithoutDisplay(argument, display.windowTrouble);
 }

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -128,17 +127,23 @@ void AboutDialog::paintEvent(QPaintEvent* event) {
                      Qt::white);
 }
 
-AboutDialog* showAboutDialog(QWidget* mainWindow, Prompter& prompter, Registry& registry,
-                             ProgramStarter& starter) {
-    static QPointer<AboutDialog> open;
-    if (!open) {
-        open = new AboutDialog(prompter, registry, starter);
-        if (mainWindow)
-            open->move(mainWindow->frameGeometry().center() - open->rect().center());
+SingleAboutDialog::SingleAboutDialog(Prompter& prompter, Registry& registry,
+                                     ProgramStarter& starter)
+    : m_prompter(prompter), m_registry(registry), m_starter(starter) {}
+
+SingleAboutDialog::~SingleAboutDialog() {
+    delete m_open;
+}
+
+AboutDialog* SingleAboutDialog::show(QWidget* beside) {
+    if (!m_open) {
+        m_open = new AboutDialog(m_prompter, m_registry, m_starter);
+        if (beside)
+            m_open->move(beside->frameGeometry().center() - m_open->rect().center());
     }
-    open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
-    open->show();
-    open->raise();
-    open->activateWindow();
-    return open;
+    m_open->setWindowState(m_open->windowState() & ~Qt::WindowMinimized);
+    m_open->show();
+    m_open->raise();
+    m_open->activateWindow();
+    return m_open;
 }

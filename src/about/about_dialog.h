@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/program_starter.h"
-#include "platform/registry.h"
-
 #include <QDialog>
+#include <QPointer>
 
+class ProgramStarter;
 class Prompter;
 class QPaintEvent;
+class Registry;
 
 // The About dialog: the program's title, version and description, a warning
 // about delete shortcuts, and a button that starts the system-information tool.
@@ -28,11 +28,23 @@ class AboutDialog : public QDialog {
     ProgramStarter& m_starter;
 };
 
-// What the main window's About button calls on every click. The first call
-// creates the dialog beside mainWindow; while it is open, a further call brings
-// the same dialog forward. The dialog has no parent, so closing the main window
-// leaves it open. prompter, registry and starter must live as long as the
-// application, since the dialog may outlive the main window.
-AboutDialog* showAboutDialog(QWidget* mainWindow, Prompter& prompter,
-                             Registry& registry = systemRegistry(),
-                             ProgramStarter& starter = systemProgramStarter());
+// The About button's one dialog, kept by the main window. The first show()
+// creates the dialog beside the given window; while it is open, a further
+// show() brings the same dialog forward. The dialog has no parent, so closing
+// the main window leaves it open; the dialog still open when this object ends
+// goes with it. prompter, registry and starter must outlive this object.
+class SingleAboutDialog {
+  public:
+    SingleAboutDialog(Prompter& prompter, Registry& registry, ProgramStarter& starter);
+    ~SingleAboutDialog();
+    SingleAboutDialog(const SingleAboutDialog&) = delete;
+    SingleAboutDialog& operator=(const SingleAboutDialog&) = delete;
+
+    AboutDialog* show(QWidget* beside);
+
+  private:
+    Prompter& m_prompter;
+    Registry& m_registry;
+    ProgramStarter& m_starter;
+    QPointer<AboutDialog> m_open;
+};

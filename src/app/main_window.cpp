@@ -1,6 +1,5 @@
 #include "app/main_window.h"
 
-#include "about/about_dialog.h"
 #include "app/interactive_start.h"
 #include "app/profile_loader.h"
 #include "editing/destination_folder.h"
@@ -11,7 +10,6 @@
 #include "runner/execute_job.h"
 #include "runner/run_progress_dialog.h"
 #include "shell/desktop_shortcut.h"
-#include "platform/picker_dialog.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -47,10 +45,9 @@ const QString kModeCaptions[] = {QStringLiteral("コピー"), QStringLiteral("�
 
 } // namespace
 
-MainWindow::MainWindow(Prompter& prompter, FileDialogs* dialogs, QWidget* parent)
-    : QWidget(parent), m_prompter(prompter),
-      m_ownDialogs(dialogs ? nullptr : std::make_unique<PickerDialog>(this)),
-      m_pickers(dialogs ? *dialogs : *m_ownDialogs) {
+MainWindow::MainWindow(Prompter& prompter, FileDialogs& dialogs, Registry& registry,
+                       ProgramStarter& starter)
+    : m_prompter(prompter), m_pickers(dialogs), m_aboutDialog(prompter, registry, starter) {
     setObjectName(QStringLiteral("MAIN"));
     setWindowTitle(QStringLiteral("FENNICK設定"));
     setWindowIcon(QIcon(QStringLiteral(":/app/app_icon.png")));
@@ -62,19 +59,19 @@ MainWindow::MainWindow(Prompter& prompter, FileDialogs* dialogs, QWidget* parent
     orderTabs();
     m_fileList->setFocus();
 
-    connect(m_profiles, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+    connect(m_profileButtons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked)
             loadSelectedProfile();
     });
-    connect(m_command1[0], &QPushButton::clicked, this, &MainWindow::addSource);
-    connect(m_command1[1], &QPushButton::clicked, this, &MainWindow::browseSource);
-    connect(m_command1[2], &QPushButton::clicked, this, &MainWindow::browseDestination);
-    connect(m_command1[3], &QPushButton::clicked, this, &MainWindow::save);
-    connect(m_execute, &QPushButton::clicked, this, &MainWindow::execute);
+    connect(m_addButton, &QPushButton::clicked, this, &MainWindow::addSource);
+    connect(m_sourceBrowseButton, &QPushButton::clicked, this, &MainWindow::browseSource);
+    connect(m_destinationBrowseButton, &QPushButton::clicked, this, &MainWindow::browseDestination);
+    connect(m_saveButton, &QPushButton::clicked, this, &MainWindow::save);
+    connect(m_executeButton, &QPushButton::clicked, this, &MainWindow::execute);
     // The shortcut maker tells the user itself whether it worked.
-    connect(m_shortcut, &QPushButton::clicked, this,
+    connect(m_shortcutButton, &QPushButton::clicked, this,
             [this] { createDesktopShortcut(selectedMode(), selectedProfile(), m_prompter); });
-    connect(m_about, &QPushButton::clicked, this, [this] { showAboutDialog(this, m_prompter); });
+    connect(m_aboutButton, &QPushButton::clicked, this, [this] { m_aboutDialog.show(this); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -86,8 +83,8 @@ void MainWindow::createControls() {
     const QRect labelPlaces[] = {fromTwips(120, 180, 1005, 225), fromTwips(120, 3510, 3165, 225),
                                  fromTwips(120, 810, 1155, 225)};
     for (int i = 0; i < 3; ++i)
-        m_label1[i] = place(new QLabel(labelCaptions[i], this), QStringLiteral("Label1_%1").arg(i),
-                            labelPlaces[i]);
+        place(new QLabel(labelCaptions[i], this), QStringLiteral("Label1_%1").arg(i),
+              labelPlaces[i]);
     place(new QLabel(QStringLiteral("ドラグ＆ドロップでファイルリストを作成出来ます。"), this),
           QStringLiteral("Label2"), fromTwips(1200, 180, 3825, 225));
     place(new QLabel(
@@ -95,29 +92,31 @@ void MainWindow::createControls() {
                   "ショートカットはSHIFTを押しながらダブルクリックするとこの設定画面が開きます。"),
               this),
           QStringLiteral("Label3"), fromTwips(60, 4080, 6195, 225));
-    m_about = place(new QPushButton(QStringLiteral("About"), this), QStringLiteral("Command4"),
-                    fromTwips(5160, 30, 1125, 345));
+    m_aboutButton = place(new QPushButton(QStringLiteral("About"), this),
+                          QStringLiteral("Command4"), fromTwips(5160, 30, 1125, 345));
 
-    m_text[0] =
+    m_sourceBox =
         place(new QLineEdit(this), QStringLiteral("Text1_0"), fromTwips(120, 420, 5025, 285));
-    m_text[1] =
+    m_destinationBox =
         place(new QLineEdit(this), QStringLiteral("Text1_1"), fromTwips(120, 3750, 5535, 285));
-    setBaseColour(m_text[1], QColor(192, 255, 192));
-    m_text[0]->setAccessibleName(labelCaptions[0]);
-    m_text[1]->setAccessibleName(labelCaptions[1]);
+    setBaseColour(m_destinationBox, QColor(192, 255, 192));
+    m_sourceBox->setAccessibleName(labelCaptions[0]);
+    m_destinationBox->setAccessibleName(labelCaptions[1]);
 
-    const QString commandCaptions[] = {QStringLiteral("▼"), QStringLiteral("．．．"),
-                                       QStringLiteral("．．．"), QStringLiteral("BATファイル作成")};
-    const QRect commandPlaces[] = {fromTwips(5760, 420, 525, 345), fromTwips(5190, 420, 525, 345),
-                                   fromTwips(5730, 3720, 525, 345),
-                                   fromTwips(3720, 2850, 1845, 345)};
-    for (int i = 0; i < 4; ++i)
-        m_command1[i] = place(new QPushButton(commandCaptions[i], this),
-                              QStringLiteral("Command1_%1").arg(i), commandPlaces[i]);
-    m_execute = place(new QPushButton(QStringLiteral("実行"), this), QStringLiteral("Command2"),
-                      fromTwips(5610, 2850, 675, 345));
-    m_shortcut = place(new QPushButton(QStringLiteral("デスクトップにショートカット作成"), this),
-                       QStringLiteral("Command3"), fromTwips(120, 2850, 2895, 315));
+    m_addButton = place(new QPushButton(QStringLiteral("▼"), this), QStringLiteral("Command1_0"),
+                        fromTwips(5760, 420, 525, 345));
+    m_sourceBrowseButton = place(new QPushButton(QStringLiteral("．．．"), this),
+                                 QStringLiteral("Command1_1"), fromTwips(5190, 420, 525, 345));
+    m_destinationBrowseButton =
+        place(new QPushButton(QStringLiteral("．．．"), this), QStringLiteral("Command1_2"),
+              fromTwips(5730, 3720, 525, 345));
+    m_saveButton = place(new QPushButton(QStringLiteral("BATファイル作成"), this),
+                         QStringLiteral("Command1_3"), fromTwips(3720, 2850, 1845, 345));
+    m_executeButton = place(new QPushButton(QStringLiteral("実行"), this),
+                            QStringLiteral("Command2"), fromTwips(5610, 2850, 675, 345));
+    m_shortcutButton =
+        place(new QPushButton(QStringLiteral("デスクトップにショートカット作成"), this),
+              QStringLiteral("Command3"), fromTwips(120, 2850, 2895, 315));
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
 
@@ -126,20 +125,20 @@ void MainWindow::createControls() {
     auto* frame =
         place(new QFrame(this), QStringLiteral("Frame1"), fromTwips(1290, 780, 4935, 255));
     frame->setFrameShape(QFrame::NoFrame);
-    m_profiles = new QButtonGroup(this);
+    m_profileButtons = new QButtonGroup(this);
     for (int i = 0; i < 10; ++i)
-        m_profiles->addButton(place(new QRadioButton(QString::number(i), frame),
-                                    QStringLiteral("Option2_%1").arg(i),
-                                    fromTwips(30 + 480 * i, 0, 465, 255)),
-                              i);
-    m_modes = new QButtonGroup(this);
+        m_profileButtons->addButton(place(new QRadioButton(QString::number(i), frame),
+                                          QStringLiteral("Option2_%1").arg(i),
+                                          fromTwips(30 + 480 * i, 0, 465, 255)),
+                                    i);
+    m_modeButtons = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i)
-        m_modes->addButton(place(new QRadioButton(kModeCaptions[i], this),
-                                 QStringLiteral("Option1_%1").arg(i),
-                                 fromTwips(210 + 960 * i, 3180, 945, 255)),
-                           i);
-    m_profiles->button(0)->setChecked(true);
-    m_modes->button(0)->setChecked(true);
+        m_modeButtons->addButton(place(new QRadioButton(kModeCaptions[i], this),
+                                       QStringLiteral("Option1_%1").arg(i),
+                                       fromTwips(210 + 960 * i, 3180, 945, 255)),
+                                 i);
+    m_profileButtons->button(0)->setChecked(true);
+    m_modeButtons->button(0)->setChecked(true);
 
     m_fileList = place(new FileListWidget(this), QStringLiteral("list_File"),
                        fromTwips(120, 1080, 6135, 1740));
@@ -148,13 +147,20 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::orderTabs() {
-    QList<QWidget*> chain = {m_fileList, m_text[0],     m_command1[0], m_command1[1], m_command1[2],
-                             m_text[1],  m_command1[3], m_execute,     m_shortcut};
-    for (QAbstractButton* mode : m_modes->buttons())
+    QList<QWidget*> chain = {m_fileList,
+                             m_sourceBox,
+                             m_addButton,
+                             m_sourceBrowseButton,
+                             m_destinationBrowseButton,
+                             m_destinationBox,
+                             m_saveButton,
+                             m_executeButton,
+                             m_shortcutButton};
+    for (QAbstractButton* mode : m_modeButtons->buttons())
         chain.append(mode);
     for (int i = 9; i >= 0; --i)
-        chain.append(m_profiles->button(i));
-    chain.append(m_about);
+        chain.append(m_profileButtons->button(i));
+    chain.append(m_aboutButton);
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -176,10 +182,10 @@ bool MainWindow::startInteractive(const QString& argument) {
         return false;
     }
     if (presets.mode)
-        m_modes->button(static_cast<int>(*presets.mode))->setChecked(true);
+        m_modeButtons->button(static_cast<int>(*presets.mode))->setChecked(true);
     if (presets.profile != 0) {
         // Selecting another profile button loads that profile.
-        m_profiles->button(presets.profile)->setChecked(true);
+        m_profileButtons->button(presets.profile)->setChecked(true);
         return true;
     }
     // Profile 0 is selected from the start, so it is loaded here, and a job
@@ -193,16 +199,16 @@ bool MainWindow::startInteractive(const QString& argument) {
 }
 
 int MainWindow::selectedProfile() const {
-    return qMax(0, m_profiles->checkedId());
+    return qMax(0, m_profileButtons->checkedId());
 }
 
 RunMode MainWindow::selectedMode() const {
-    return static_cast<RunMode>(qMax(0, m_modes->checkedId()));
+    return static_cast<RunMode>(qMax(0, m_modeButtons->checkedId()));
 }
 
 void MainWindow::showProfile(const LoadedProfile& profile) {
     m_fileList->clear();
-    m_text[1]->setText(profile.destination);
+    m_destinationBox->setText(profile.destination);
     m_fileList->appendSelected(profile.sources);
 }
 
@@ -215,24 +221,23 @@ void MainWindow::loadSelectedProfile() {
 // The source file box's text becomes a new, selected last entry; there is
 // no test, so an empty text or a path already listed is added too.
 void MainWindow::addSource() {
-    m_fileList->appendSelected(m_text[0]->text());
-    m_text[0]->clear();
+    m_fileList->appendSelected(m_sourceBox->text());
+    m_sourceBox->clear();
 }
 
 void MainWindow::browseSource() {
-    QString fileName = QStringLiteral("*.*");
-    const QString picked = m_pickers.SelectFile(QStringLiteral("コピー元ファイル(*.*)"),
-                                                QStringLiteral("*.*"), fileName);
+    const QString picked =
+        m_pickers.SelectFile(QStringLiteral("コピー元ファイル(*.*)"), QStringLiteral("*.*"));
     if (!picked.isEmpty())
-        m_text[0]->setText(picked);
+        m_sourceBox->setText(picked);
 }
 
 void MainWindow::browseDestination() {
     const DestinationPick pick =
-        pickDestinationFolder(m_pickers, m_text[0]->text(), selectedProfile());
+        pickDestinationFolder(m_pickers, m_sourceBox->text(), selectedProfile());
     if (!pick.chosen)
         return;
-    m_text[1]->setText(pick.folder);
+    m_destinationBox->setText(pick.folder);
     if (!pick.stored.ok())
         m_prompter.showMessage(
             QStringLiteral("保存先フォルダーを設定ファイルに記録できませんでした。\n") +
@@ -240,10 +245,11 @@ void MainWindow::browseDestination() {
 }
 
 void MainWindow::save() {
-    saveJob(m_prompter, selectedProfile(), m_text[1]->text(), m_fileList->selectedEntries());
+    saveJob(m_prompter, selectedProfile(), m_destinationBox->text(), m_fileList->selectedEntries());
 }
 
 void MainWindow::execute() {
     RunProgressDialog progress(this);
-    executeSelectedJob(m_prompter, &progress, m_text[1]->text(), selectedMode(), selectedProfile());
+    executeSelectedJob(m_prompter, &progress, m_destinationBox->text(), selectedMode(),
+                       selectedProfile());
 }

@@ -1,21 +1,19 @@
 #pragma once
 
+#include "about/about_dialog.h"
 #include "common/run_mode.h"
-
 #include "platform/pickers.h"
 
 #include <QWidget>
 
-#include <array>
-#include <memory>
-
 class FileDialogs;
 class FileListWidget;
+class ProgramStarter;
 class Prompter;
 class QButtonGroup;
-class QLabel;
 class QLineEdit;
 class QPushButton;
+class Registry;
 struct LoadedProfile;
 
 // The program's working window ("MAIN"): one job profile at a time, its
@@ -25,10 +23,11 @@ class MainWindow : public QWidget {
     Q_OBJECT
 
   public:
-    // Messages go through the prompter; the pickers open Qt's file dialogs
-    // unless other dialogs are given.
-    explicit MainWindow(Prompter& prompter, FileDialogs* dialogs = nullptr,
-                        QWidget* parent = nullptr);
+    // Messages go through the prompter and the pickers through the dialogs;
+    // the About dialog starts the system-information tool that the registry
+    // names with the starter. All of them must outlive the window.
+    MainWindow(Prompter& prompter, FileDialogs& dialogs, Registry& registry,
+               ProgramStarter& starter);
     ~MainWindow() override;
 
     // The start that shows the window: presets the mode and profile from the
@@ -56,16 +55,19 @@ class MainWindow : public QWidget {
     void execute();
 
     Prompter& m_prompter;
-    std::unique_ptr<FileDialogs> m_ownDialogs;
     Pickers m_pickers;
+    SingleAboutDialog m_aboutDialog;
     FileListWidget* m_fileList = nullptr;
-    std::array<QLineEdit*, 2> m_text{};       // source file box, destination folder box
-    std::array<QPushButton*, 4> m_command1{}; // add, source browse, destination browse, save
-    std::array<QLabel*, 3> m_label1{};
-    QPushButton* m_execute = nullptr;
-    QPushButton* m_shortcut = nullptr;
-    QPushButton* m_about = nullptr;
-    QButtonGroup* m_profiles = nullptr;
-    QButtonGroup* m_modes = nullptr;
+    QLineEdit* m_sourceBox = nullptr;
+    QLineEdit* m_destinationBox = nullptr;
+    QPushButton* m_addButton = nullptr;
+    QPushButton* m_sourceBrowseButton = nullptr;
+    QPushButton* m_destinationBrowseButton = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_executeButton = nullptr;
+    QPushButton* m_shortcutButton = nullptr;
+    QPushButton* m_aboutButton = nullptr;
+    QButtonGroup* m_profileButtons = nullptr;
+    QButtonGroup* m_modeButtons = nullptr;
     bool m_centred = false;
 };

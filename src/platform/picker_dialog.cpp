@@ -1,13 +1,12 @@
 #include "platform/picker_dialog.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
-PickerDialog::PickerDialog(QWidget* owner) : m_owner(owner) {}
-
 QString PickerDialog::openExistingFile(const QString& title, const QStringList& filters,
                                        const QString& folder) {
-    QFileDialog dialog(m_owner, title, folder);
+    QFileDialog dialog(QApplication::activeWindow(), title, folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -19,7 +18,7 @@ QString PickerDialog::openExistingFile(const QString& title, const QStringList& 
 }
 
 QString PickerDialog::chooseFolder(const QString& prompt, const QString& startFolder) {
-    QFileDialog dialog(m_owner, prompt);
+    QFileDialog dialog(QApplication::activeWindow(), prompt);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setFileMode(QFileDialog::Directory);

@@ -18,24 +18,20 @@ QString filterEntry(const QString& description, const QString& pattern) {
 
 Pickers::Pickers(FileDialogs& dialogs) : m_dialogs(dialogs) {}
 
-QString Pickers::SelectFile(const QString& description, const QString& pattern, QString& fileName) {
+QString Pickers::SelectFile(const QString& description, const QString& pattern) {
     const QStringList filters = {
         filterEntry(description, pattern),
         filterEntry(QStringLiteral("すべてのファイル(*.*)"), QStringLiteral("*.*"))};
     const QString picked =
         m_dialogs.openExistingFile(QStringLiteral("ファイルを開く"), filters, m_lastUsedFolder);
-    if (picked.isEmpty()) {
-        fileName.clear();
+    if (picked.isEmpty())
         return QString();
-    }
     const qsizetype slash = picked.lastIndexOf(QLatin1Char('/'));
-    fileName = picked.mid(slash + 1);
     m_lastUsedFolder = withTrailingSeparator(picked.left(slash + 1));
     QDir::setCurrent(m_lastUsedFolder);
     return picked;
 }
 
 QString Pickers::SelectFolder(const QString& prompt, const QString& startFolder) {
-    m_startFolder = startFolder;
-    return m_dialogs.chooseFolder(prompt, m_startFolder);
+    return m_dialogs.chooseFolder(prompt, startFolder);
 }

@@ -4,9 +4,8 @@
 
 class FileDialogs;
 
-// The file picker and the folder browser with the two texts they keep for
-// the program's lifetime: the last-used folder, shared by both, and the
-// folder browser's start folder.
+// The file picker and the folder browser with the last-used folder, which
+// both share for the program's lifetime.
 class Pickers {
   public:
     explicit Pickers(FileDialogs& dialogs);
@@ -14,9 +13,8 @@ class Pickers {
     // Lets the user pick one existing file, first offering the caller's
     // filter, then all files, in the last-used folder. Returns the file's full
     // path, or the empty text when cancelled. A pick makes the file's folder
-    // the last-used folder and the process's current folder, and sets fileName
-    // to the file's name (the empty text after a cancel).
-    QString SelectFile(const QString& description, const QString& pattern, QString& fileName);
+    // the last-used folder and the process's current folder.
+    QString SelectFile(const QString& description, const QString& pattern);
 
     // Lets the user choose a folder, starting at startFolder when it exists.
     // Returns its path, or the empty text when cancelled.
@@ -28,5 +26,4 @@ class Pickers {
   private:
     FileDialogs& m_dialogs;
     QString m_lastUsedFolder;
-    QString m_startFolder;
 };

@@ -2,18 +2,6 @@
 
 #include <QProcess>
 
-namespace {
-
-class DetachedProgramStarter : public ProgramStarter {
-  public:
-    bool startDetached(const QString& program) override {
-        return QProcess::startDetached(program, {});
-    }
-};
-
-} // namespace
-
-ProgramStarter& systemProgramStarter() {
-    static DetachedProgramStarter starter;
-    return starter;
+bool DetachedProgramStarter::startDetached(const QString& program) {
+    return QProcess::startDetached(program, {});
 }

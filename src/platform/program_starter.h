@@ -12,5 +12,9 @@ class ProgramStarter {
     virtual bool startDetached(const QString& program) = 0;
 };
 
-// Starts programs as processes of their own that outlive this one.
-ProgramStarter& systemProgramStarter();
+// Starts programs as processes of their own that outlive this one. The entry
+// point creates it and hands it on.
+class DetachedProgramStarter : public ProgramStarter {
+  public:
+    bool startDetached(const QString& program) override;
+};

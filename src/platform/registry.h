@@ -41,5 +41,12 @@ class Registry {
     virtual void closeKey(RegistryKey key) = 0;
 };
 
-// The registry of the system the program runs on.
-Registry& systemRegistry();
+// The registry of the system the program runs on. Linux has none: every key
+// is missing. The entry point creates it and hands it on.
+class SystemRegistry : public Registry {
+  public:
+    std::optional<RegistryKey> openKeyForReading(RegistryRoot root,
+                                                 const QString& keyName) override;
+    std::optional<RegistryValue> queryValue(RegistryKey key, const QString& valueName) override;
+    void closeKey(RegistryKey key) override;
+};

@@ -6,10 +6,11 @@
 
 // Messages without a display (a terminal, ssh, cron): "<caption>: <text>" on
 // standard error; a question adds " [y/N] " and reads one line, where y, Y,
-// yes or YES answer Yes and anything else, or the end of the input, No.
+// yes or YES answer Yes and anything else, or the end of the input, No. The
+// entry point hands in standard error and standard input.
 class TerminalPrompter : public Prompter {
   public:
-    explicit TerminalPrompter(std::FILE* output = stderr, std::FILE* input = stdin);
+    TerminalPrompter(std::FILE* output, std::FILE* input);
 
     void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
     bool askYesNo(const QString& text, const QString& caption) override;

@@ -1,7 +1,9 @@
 #include "about/about_dialog.h"
 #include "about/system_info.h"
 #include "fennick_version.h"
+#include "support/fake_program_starter.h"
 #include "support/fake_prompter.h"
+#include "support/fake_registry.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -46,6 +48,9 @@ class AboutDialogTest : public ::testing::Test {
     }
 
     FakePrompter m_prompter;
+    FakeRegistry m_registry;
+    FakeProgramStarter m_starter;
+    SingleAboutDialog m_about{m_prompter, m_registry, m_starter};
 
   private:
     static inline int s_argc = 1;
@@ -55,11 +60,11 @@ class AboutDialogTest : public ::testing::Test {
 };
 
 TEST_F(AboutDialogTest, ASecondClickRaisesTheOneDialogWhichOutlivesTheMainWindow) {
-    QPointer<QWidget> mainWindow = new QWidget;
-    mainWindow->setAttribute(Qt::WA_DeleteOnClose);
-    mainWindow->show();
-    QPointer<AboutDialog> first = showAboutDialog(mainWindow, m_prompter);
-    AboutDialog* second = showAboutDialog(mainWindow, m_prompter);
+    // The program's main window is closed, not deleted, when the user closes it.
+    QWidget mainWindow;
+    mainWindow.show();
+    QPointer<AboutDialog> first = m_about.show(&mainWindow);
+    AboutDialog* second = m_about.show(&mainWindow);
     EXPECT_EQ(second, first);
     EXPECT_EQ(aboutDialogs().size(), 1);
     EXPECT_TRUE(first->isVisible());
@@ -68,9 +73,9 @@ TEST_F(AboutDialogTest, ASecondClickRaisesTheOneDialogWhichOutlivesTheMainWindow
 
     // The program goes on while either window is open and ends when both are closed.
     bool openAfterMainWindow = false;
-    QTimer::singleShot(0, mainWindow, &QWidget::close);
+    QTimer::singleShot(0, &mainWindow, &QWidget::close);
     QTimer::singleShot(50, [&] {
-        openAfterMainWindow = !mainWindow && first && first->isVisible();
+        openAfterMainWindow = !mainWindow.isVisible() && first && first->isVisible();
         if (first)
             first->close();
     });
@@ -81,27 +86,34 @@ TEST_F(AboutDialogTest, ASecondClickRaisesTheOneDialogWhichOutlivesTheMainWindow
     EXPECT_TRUE(first.isNull());
 
     // Opened again after closing: a new dialog.
-    QPointer<AboutDialog> again = showAboutDialog(nullptr, m_prompter);
+    QPointer<AboutDialog> again = m_about.show(nullptr);
     ASSERT_FALSE(again.isNull());
     EXPECT_TRUE(again->isVisible());
     EXPECT_EQ(aboutDialogs().size(), 1);
+
+    // The dialog still open when its owner ends goes with it.
+    {
+        SingleAboutDialog owner(m_prompter, m_registry, m_starter);
+        again = owner.show(nullptr);
+    }
+    EXPECT_TRUE(again.isNull());
 }
 
 TEST_F(AboutDialogTest, EscAndEnterCloseItUnlessTheToolButtonHasTheFocus) {
-    QPointer<AboutDialog> dialog = showAboutDialog(nullptr, m_prompter);
+    QPointer<AboutDialog> dialog = m_about.show(nullptr);
     press(dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isNull()) << "Esc did not close the dialog";
 
-    dialog = showAboutDialog(nullptr, m_prompter);
+    dialog = m_about.show(nullptr);
     ASSERT_EQ(dialog->focusWidget()->objectName(), "cmdOK");
     press(dialog, Qt::Key_Return);
     EXPECT_TRUE(dialog.isNull()) << "Enter right after opening did not close the dialog";
 
     EXPECT_TRUE(m_prompter.messages.isEmpty());
 
-    // Tab moves on to the tool button; Enter then presses it, and on this
-    // system, which has no registry, the tool is not available.
-    dialog = showAboutDialog(nullptr, m_prompter);
+    // Tab moves on to the tool button; Enter then presses it, and with a
+    // registry that names no tool, the tool is not available.
+    dialog = m_about.show(nullptr);
     press(dialog, Qt::Key_Tab);
     ASSERT_EQ(dialog->focusWidget()->objectName(), "cmdSysInfo");
     press(dialog, Qt::Key_Return);
@@ -111,7 +123,7 @@ TEST_F(AboutDialogTest, EscAndEnterCloseItUnlessTheToolButtonHasTheFocus) {
 }
 
 TEST_F(AboutDialogTest, ShowsTheVersionOfTheBuildInTheDesignedLayout) {
-    AboutDialog* dialog = showAboutDialog(nullptr, m_prompter);
+    AboutDialog* dialog = m_about.show(nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Fennickのﾊﾞｰｼﾞｮﾝ情報");
     EXPECT_EQ(dialog->findChild<QLabel*>("lblVersion")->text(), "ﾊﾞｰｼﾞｮﾝ 1.1.0");
     EXPECT_EQ(dialog->findChild<QLabel*>("lblTitle")->text(), "Fennick");

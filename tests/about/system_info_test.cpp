@@ -1,9 +1,10 @@
-#include "platform/program_starter.h"
 #include "about/system_info.h"
+#include "platform/program_starter.h"
+#include "support/fake_program_starter.h"
 #include "support/fake_prompter.h"
+#include "support/fake_registry.h"
 #include "support/file_helpers.h"
 
-#include <QHash>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -22,63 +23,13 @@ QByteArray withNul(const QByteArray& data) {
     return data + '\0';
 }
 
-// Machine-wide keys held in memory. Records which values were asked for and
-// which keys are still open.
-class MemoryRegistry : public Registry {
-  public:
-    void addKey(const QString& key) { m_values[key]; }
-    void setValue(const QString& key, const QString& name, quint32 type, const QByteArray& data) {
-        m_values[key][name] = {type, data};
-    }
-
-    std::optional<RegistryKey> openKeyForReading(RegistryRoot root,
-                                                 const QString& keyName) override {
-        if (root != RegistryRoot::LocalMachine || !m_values.contains(keyName))
-            return std::nullopt;
-        m_open[++m_lastHandle] = keyName;
-        return m_lastHandle;
-    }
-    std::optional<RegistryValue> queryValue(RegistryKey key, const QString& valueName) override {
-        EXPECT_TRUE(m_open.contains(key)) << "query of a key that is not open";
-        queried.append(m_open.value(key) + QLatin1Char(':') + valueName);
-        const QHash<QString, RegistryValue> values = m_values.value(m_open.value(key));
-        if (!values.contains(valueName))
-            return std::nullopt;
-        return values.value(valueName);
-    }
-    void closeKey(RegistryKey key) override {
-        EXPECT_EQ(m_open.remove(key), 1) << "a key closed twice or never opened";
-    }
-
-    qsizetype openKeys() const { return m_open.size(); }
-
-    QStringList queried;
-
-  private:
-    QHash<QString, QHash<QString, RegistryValue>> m_values;
-    QHash<RegistryKey, QString> m_open;
-    RegistryKey m_lastHandle = 0;
-};
-
-// Records every start; only the programs listed as installed start.
-class RecordingStarter : public ProgramStarter {
-  public:
-    bool startDetached(const QString& program) override {
-        started.append(program);
-        return installed.contains(program);
-    }
-
-    QStringList installed;
-    QStringList started;
-};
-
 struct Outcome {
     QStringList started;
     QStringList messages;
     QStringList queried;
 };
 
-Outcome startSysInfo(MemoryRegistry& registry, RecordingStarter& starter) {
+Outcome startSysInfo(FakeRegistry& registry, FakeProgramStarter& starter) {
     FakePrompter prompter;
     StartSysInfo(registry, starter, prompter);
     EXPECT_EQ(registry.openKeys(), 0) << "a key was left open";
@@ -94,10 +45,10 @@ TEST(StartSysInfoTest, StartsTheToolOfTheFirstLocationOrElseTheProgramInTheSecon
     ASSERT_TRUE(writeBytes(program, "tool"));
 
     // The first location names the tool: the second is never read.
-    MemoryRegistry both;
+    FakeRegistry both;
     both.setValue(kPathKey, "PATH", kRegistryTextType, withNul("C:\\Tools\\info tool.exe"));
     both.setValue(kFolderKey, "MSINFO", kRegistryTextType, withNul(folder.path().toUtf8()));
-    RecordingStarter starter;
+    FakeProgramStarter starter;
     starter.installed = {QStringLiteral("C:\\Tools\\info tool.exe")};
     Outcome outcome = startSysInfo(both, starter);
     EXPECT_EQ(outcome.started, starter.installed);
@@ -105,12 +56,12 @@ TEST(StartSysInfoTest, StartsTheToolOfTheFirstLocationOrElseTheProgramInTheSecon
     EXPECT_EQ(outcome.queried, QStringList{kPathKey + ":PATH"});
 
     // The first key missing, or present without its value: the second location's folder.
-    MemoryRegistry secondOnly;
+    FakeRegistry secondOnly;
     secondOnly.setValue(kFolderKey, "MSINFO", kRegistryTextType, withNul(folder.path().toUtf8()));
-    MemoryRegistry firstWithoutValue = secondOnly;
+    FakeRegistry firstWithoutValue = secondOnly;
     firstWithoutValue.addKey(kPathKey);
-    for (MemoryRegistry* registry : {&secondOnly, &firstWithoutValue}) {
-        RecordingStarter folderStarter;
+    for (FakeRegistry* registry : {&secondOnly, &firstWithoutValue}) {
+        FakeProgramStarter folderStarter;
         folderStarter.installed = {program};
         outcome = startSysInfo(*registry, folderStarter);
         EXPECT_EQ(outcome.started, QStringList{program});
@@ -125,12 +76,12 @@ TEST(StartSysInfoTest, EveryLookupOrStartThatFailsEndsInTheOneMessage) {
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("MSINFO32.EXE")));
     const QStringList unavailable{kSysInfoUnavailable};
 
-    MemoryRegistry nothing;
-    MemoryRegistry folderWithoutProgram;
+    FakeRegistry nothing;
+    FakeRegistry folderWithoutProgram;
     folderWithoutProgram.setValue(kFolderKey, "MSINFO", kRegistryTextType,
                                   withNul(folder.path().toUtf8()));
-    for (MemoryRegistry* registry : {&nothing, &folderWithoutProgram}) {
-        RecordingStarter starter;
+    for (FakeRegistry* registry : {&nothing, &folderWithoutProgram}) {
+        FakeProgramStarter starter;
         const Outcome outcome = startSysInfo(*registry, starter);
         EXPECT_TRUE(outcome.started.isEmpty());
         EXPECT_EQ(outcome.messages, unavailable);
@@ -143,10 +94,10 @@ TEST(StartSysInfoTest, EveryLookupOrStartThatFailsEndsInTheOneMessage) {
                                                 {3, QByteArray("\x01\x02", 2)},
                                                 {kRegistryTextType, withNul("C:\\gone.exe")}};
     for (const RegistryValue& value : unusableFirst) {
-        MemoryRegistry registry;
+        FakeRegistry registry;
         registry.setValue(kPathKey, "PATH", value.type, value.data);
         registry.setValue(kFolderKey, "MSINFO", kRegistryTextType, withNul("/usr/bin"));
-        RecordingStarter starter;
+        FakeProgramStarter starter;
         const Outcome outcome = startSysInfo(registry, starter);
         EXPECT_EQ(outcome.started.size(), 1);
         EXPECT_EQ(outcome.messages, unavailable);
@@ -154,10 +105,10 @@ TEST(StartSysInfoTest, EveryLookupOrStartThatFailsEndsInTheOneMessage) {
     }
 
     // No data at all: the message at once, nothing is started.
-    MemoryRegistry zeroLength;
+    FakeRegistry zeroLength;
     zeroLength.setValue(kPathKey, "PATH", kRegistryTextType, QByteArray());
     zeroLength.setValue(kFolderKey, "MSINFO", kRegistryTextType, withNul("/usr/bin"));
-    RecordingStarter starter;
+    FakeProgramStarter starter;
     const Outcome outcome = startSysInfo(zeroLength, starter);
     EXPECT_TRUE(outcome.started.isEmpty());
     EXPECT_EQ(outcome.messages, unavailable);
@@ -181,7 +132,7 @@ TEST(GetKeyValueTest, ReadsTextsWithoutTheirNulAndNumbersAsHexText) {
         {{3, QByteArray("\x01", 1)}, QStringLiteral("before")},
     };
     for (const auto& [value, expected] : cases) {
-        MemoryRegistry registry;
+        FakeRegistry registry;
         registry.setValue(kPathKey, "PATH", value.type, value.data);
         QString text = QStringLiteral("before");
         EXPECT_EQ(GetKeyValue(registry, RegistryRoot::LocalMachine, kPathKey, "PATH", text),
@@ -193,7 +144,7 @@ TEST(GetKeyValueTest, ReadsTextsWithoutTheirNulAndNumbersAsHexText) {
 }
 
 TEST(GetKeyValueTest, AMissingKeyOrValueEmptiesTheTextAndNoDataIsUnusable) {
-    MemoryRegistry registry;
+    FakeRegistry registry;
     registry.setValue(kPathKey, "PATH", kRegistryTextType, QByteArray());
     QString text = QStringLiteral("before");
     EXPECT_EQ(GetKeyValue(registry, RegistryRoot::LocalMachine, kPathKey, "PATH", text),
@@ -209,7 +160,8 @@ TEST(GetKeyValueTest, AMissingKeyOrValueEmptiesTheTextAndNoDataIsUnusable) {
 
     // This system has no registry: nothing is ever found.
     text = QStringLiteral("before");
-    EXPECT_EQ(GetKeyValue(systemRegistry(), RegistryRoot::LocalMachine, kPathKey, "PATH", text),
+    SystemRegistry systemRegistry;
+    EXPECT_EQ(GetKeyValue(systemRegistry, RegistryRoot::LocalMachine, kPathKey, "PATH", text),
               KeyValueRead::NotFound);
     EXPECT_TRUE(text.isEmpty());
 }
@@ -217,14 +169,15 @@ TEST(GetKeyValueTest, AMissingKeyOrValueEmptiesTheTextAndNoDataIsUnusable) {
 TEST(ProgramStarterTest, StartsAnExistingProgramAndReportsOneThatCannotStart) {
     const QString trueProgram = QStandardPaths::findExecutable(QStringLiteral("true"));
     ASSERT_FALSE(trueProgram.isEmpty());
-    EXPECT_TRUE(systemProgramStarter().startDetached(trueProgram));
-    EXPECT_FALSE(systemProgramStarter().startDetached(QString()));
+    DetachedProgramStarter starter;
+    EXPECT_TRUE(starter.startDetached(trueProgram));
+    EXPECT_FALSE(starter.startDetached(QString()));
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    EXPECT_FALSE(systemProgramStarter().startDetached(folder.path() + "/missing"));
+    EXPECT_FALSE(starter.startDetached(folder.path() + "/missing"));
     // A file that exists but is no program.
     ASSERT_TRUE(writeBytes(folder.path() + "/data.txt", "text"));
-    EXPECT_FALSE(systemProgramStarter().startDetached(folder.path() + "/data.txt"));
+    EXPECT_FALSE(starter.startDetached(folder.path() + "/data.txt"));
 }
 
 } // namespace

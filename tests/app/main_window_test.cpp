@@ -1,7 +1,9 @@
 #include "support/file_helpers.h"
 #include "support/window_test.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -115,13 +117,13 @@ TEST_F(MainWindowTest, TheInteractiveStartPresetsModeAndProfile) {
     for (const Case& c : {Case{"/x5", RunMode::Copy, 5}, Case{"xd5", RunMode::Delete, 5},
                           Case{"/M0", RunMode::Move, 0}, Case{"", RunMode::Copy, 0}}) {
         FakePrompter prompter;
-        MainWindow window(prompter);
+        MainWindow window(prompter, m_dialogs, m_registry, m_starter);
         EXPECT_TRUE(window.startInteractive(c.argument)) << c.argument;
         EXPECT_EQ(window.selectedMode(), c.mode) << c.argument;
         EXPECT_EQ(window.selectedProfile(), c.profile) << c.argument;
     }
 
-    MainWindow refused(m_prompter);
+    MainWindow refused(m_prompter, m_dialogs, m_registry, m_starter);
     EXPECT_FALSE(refused.startInteractive("/c"));
     ASSERT_EQ(m_prompter.messages.size(), 1);
     EXPECT_TRUE(m_prompter.messages.front().text.startsWith("型が一致しません"));
@@ -137,7 +139,7 @@ TEST_F(MainWindowTest, ProfileZeroIsLoadedOnceAndItsErrorsAreShown) {
     // An unreadable job list is reported, and the window opens with what was read.
     ASSERT_TRUE(writeBytes(path("0copylist.txt"), "/o/,/src/first\r\nno record\r\n"));
     FakePrompter prompter;
-    MainWindow window(prompter);
+    MainWindow window(prompter, m_dialogs, m_registry, m_starter);
     EXPECT_TRUE(window.startInteractive(""));
     EXPECT_EQ(window.findChild<QListWidget*>("list_File")->count(), 1);
     ASSERT_EQ(prompter.messages.size(), 1);
@@ -185,6 +187,26 @@ TEST_F(MainWindowTest, TheShortcutButtonMakesAShortcutForTheSelectedModeAndProfi
     ASSERT_EQ(m_prompter.messages.size(), 1);
     EXPECT_TRUE(m_prompter.messages.front().text.startsWith(
         "デスクトップにショートカットを作成しました。"));
+}
+
+TEST_F(MainWindowTest, TheAboutButtonShowsOneDialogThatOutlivesTheClosedWindow) {
+    QPointer<QWidget> about;
+    {
+        MainWindow window(m_prompter, m_dialogs, m_registry, m_starter);
+        window.show();
+        window.findChild<QAbstractButton*>("Command4")->click();
+        window.findChild<QAbstractButton*>("Command4")->click();
+        QList<QWidget*> dialogs;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == "frmAbout")
+                dialogs.append(widget);
+        ASSERT_EQ(dialogs.size(), 1);
+        about = dialogs.front();
+        window.close();
+        EXPECT_TRUE(about->isVisible());
+    }
+    // The window that owned it has ended, and the dialog with it.
+    EXPECT_TRUE(about.isNull());
 }
 
 } // namespace

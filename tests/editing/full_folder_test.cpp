@@ -5,7 +5,9 @@
 #include "files/app_folder.h"
 #include "files/settings.h"
 #include "support/fake_file_dialogs.h"
+#include "support/fake_program_starter.h"
 #include "support/fake_prompter.h"
+#include "support/fake_registry.h"
 #include "support/file_helpers.h"
 #include "support/gui_application.h"
 #include "support/small_tmpfs.h"
@@ -61,7 +63,9 @@ class FullFolder : public ::testing::Test {
     std::optional<SmallTmpfs> m_disk;
     FakePrompter m_prompter;
     FakeFileDialogs m_dialogs;
-    MainWindow m_window{m_prompter, &m_dialogs};
+    FakeRegistry m_registry;
+    FakeProgramStarter m_starter;
+    MainWindow m_window{m_prompter, m_dialogs, m_registry, m_starter};
 };
 
 TEST_F(FullFolder, SavingAJobSaysTheDiskIsFullAndKeepsTheOldJobList) {

@@ -8,7 +8,9 @@
 #include "files/settings.h"
 #include "support/app_sandbox.h"
 #include "support/fake_file_dialogs.h"
+#include "support/fake_program_starter.h"
 #include "support/fake_prompter.h"
+#include "support/fake_registry.h"
 #include "support/gui_application.h"
 #include "support/run_expectations.h"
 
@@ -86,7 +88,9 @@ class HostileNames : public ::testing::Test {
     QString m_settings = m_sandbox.appFolder() + QStringLiteral("_Fennick.ini");
     FakePrompter m_prompter;
     FakeFileDialogs m_dialogs;
-    MainWindow m_window{m_prompter, &m_dialogs};
+    FakeRegistry m_registry;
+    FakeProgramStarter m_starter;
+    MainWindow m_window{m_prompter, m_dialogs, m_registry, m_starter};
 };
 
 QStringList sorted(QStringList names) {

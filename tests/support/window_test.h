@@ -4,7 +4,9 @@
 #include "editing/file_list_widget.h"
 #include "files/app_folder.h"
 #include "support/fake_file_dialogs.h"
+#include "support/fake_program_starter.h"
 #include "support/fake_prompter.h"
+#include "support/fake_registry.h"
 #include "support/gui_application.h"
 
 #include <QAbstractButton>
@@ -44,5 +46,7 @@ class WindowTest : public ::testing::Test {
     QTemporaryDir m_dir;
     FakePrompter m_prompter;
     FakeFileDialogs m_dialogs;
-    MainWindow m_window{m_prompter, &m_dialogs};
+    FakeRegistry m_registry;
+    FakeProgramStarter m_starter;
+    MainWindow m_window{m_prompter, m_dialogs, m_registry, m_starter};
 };

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/program_starter.h"
+
+#include <QStringList>
+
+// Records every start; only the programs listed as installed start.
+class FakeProgramStarter : public ProgramStarter {
+  public:
+    bool startDetached(const QString& program) override {
+        started.append(program);
+        return installed.contains(program);
+    }
+
+    QStringList installed;
+    QStringList started;
+};
