@@ -6,7 +6,10 @@
 
 #include "app/main_window.h"
 #include "files/app_folder.h"
+#include "platform/picker_dialog.h"
+#include "platform/program_starter.h"
 #include "platform/prompter_dialog.h"
+#include "platform/registry.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -55,7 +58,10 @@ int main(int argc, char** argv) {
     QTemporaryDir folder;
     setAppFolderForTesting(folder.path());
     DialogPrompter prompter;
-    MainWindow window(prompter);
+    PickerDialog dialogs;
+    SystemRegistry registry;
+    DetachedProgramStarter starter;
+    MainWindow window(prompter, dialogs, registry, starter);
     window.show();
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();

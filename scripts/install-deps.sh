@@ -10,7 +10,7 @@ run) packages=("${build[@]}" fonts-noto-cjk) ;;
 # liblnk-utils, libglib2.0-bin and desktop-file-utils read the desktop shortcuts
 # that the tests write (lnkinfo, gio, desktop-file-validate); python3 runs the
 # crash consistency test; clang builds the fuzz targets.
-test) packages=("${build[@]}" libgtest-dev libgmock-dev libxtst-dev xvfb util-linux
+test) packages=("${build[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev xvfb util-linux
                 liblnk-utils libglib2.0-bin desktop-file-utils python3
                 clang-14 libclang-rt-14-dev) ;;
 *) echo "usage: $0 run|test" >&2; exit 2 ;;

@@ -3,9 +3,10 @@
 #include "files/app_folder.h"
 #include "platform/prompter.h"
 #include "runner/job_runner.h"
+#include "runner/run_monitor.h"
 #include "runner/run_settings.h"
 
-bool executeSelectedJob(Prompter& prompter, RunProgress* progress,
+bool executeSelectedJob(Prompter& prompter, RunMonitor& monitor,
                         const QString& destinationBoxText, RunMode mode, int profile) {
     const RunSettings settings = readRunSettings();
     // Only the empty text stops the run; the folder itself comes from the job list.
@@ -14,6 +15,6 @@ bool executeSelectedJob(Prompter& prompter, RunProgress* progress,
         return false;
     }
     JobRunner runner(prompter);
-    runner.setProgress(progress);
+    runner.setProgress(&monitor);
     return runner.run(mode, QString::number(profile), settings, GetAppFolder());
 }

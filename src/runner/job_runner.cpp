@@ -42,11 +42,21 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
-    if (m_progress)
-        m_progress->runStarting(JobListReader::countLines(jobList));
+    m_recordsDone = 0;
+    qint64 recordCount = 0;
+    if (m_progress) {
+        recordCount = JobListReader::countLines(jobList);
+        m_progress->runStarting(recordCount);
+    }
     Result result = runRecords(mode, jobList, settings);
     if (m_progress)
         m_progress->runEnded();
+    if (result.isCancelled()) {
+        m_prompter.showMessage(QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
+                                   .arg(recordCount)
+                                   .arg(m_recordsDone));
+        return false;
+    }
     if (result.ok())
         result = finish(mode, settings);
     if (!result.ok()) {
@@ -56,15 +66,16 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
     return true;
 }
 
+// A failed record's error says where in the job list the run stopped and how
+// much it had done by then.
 Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSettings& settings) {
     JobListReader reader;
     Result result = reader.open(jobList);
     JobRecord record;
     JobListReader::Status status = JobListReader::Status::End;
-    for (qint64 index = 0;
-         result.ok() && (status = reader.next(record)) == JobListReader::Status::Record; ++index) {
-        if (m_progress)
-            m_progress->recordStarting(index, record.source);
+    while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
+        if (m_progress && !m_progress->recordStarting(m_recordsDone, record.source))
+            return Result::cancelled();
         record.destination = withTrailingSeparator(record.destination);
         switch (mode) {
         case RunMode::Copy:
@@ -77,10 +88,17 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
             result = moveRecord(record);
             break;
         }
+        if (result.ok())
+            ++m_recordsDone;
     }
     if (result.ok() && status == JobListReader::Status::Error)
-        return Result::failure(reader.error());
-    return result;
+        result = Result::failure(reader.error());
+    if (result.ok() || result.isCancelled() || reader.lineNumber() == 0)
+        return result;
+    return Result::failure(result.error() +
+                           QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。")
+                               .arg(reader.lineNumber())
+                               .arg(m_recordsDone));
 }
 
 Result JobRunner::copyRecord(const JobRecord& record) {

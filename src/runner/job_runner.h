@@ -21,7 +21,8 @@ class JobRunner {
     // Someone to tell how the run advances; none by default.
     void setProgress(RunProgress* progress) { m_progress = progress; }
 
-    // Returns true when the run finished, false after the failure exit.
+    // Returns true when the run finished, false after the failure exit or
+    // when the progress asked to stop.
     bool run(RunMode mode, const QString& profileText, const RunSettings& settings,
              const QString& appFolder);
 
@@ -35,4 +36,5 @@ class JobRunner {
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
+    qint64 m_recordsDone = 0; // in the current run
 };
