@@ -2,18 +2,25 @@
 # Installs the Debian packages that Fennick needs, only those that are missing.
 #   install-deps.sh run    what building and running the program needs
 #   install-deps.sh test   what building and running every test needs
+#   install-deps.sh package  what building the Debian package needs
 set -euo pipefail
 
 build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev)
+# CPack's Debian generator finds the program's files with `file` and their
+# library dependencies with dpkg-shlibdeps (dpkg-dev).
+package=(dpkg-dev file)
 case "${1:-run}" in
 run) packages=("${build[@]}" fonts-noto-cjk) ;;
+package) packages=("${build[@]}" "${package[@]}") ;;
 # liblnk-utils, libglib2.0-bin and desktop-file-utils read the desktop shortcuts
 # that the tests write (lnkinfo, gio, desktop-file-validate); python3 runs the
-# crash consistency test; clang builds the fuzz targets.
-test) packages=("${build[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev xvfb util-linux
-                liblnk-utils libglib2.0-bin desktop-file-utils python3
+# crash consistency test; clang builds the fuzz targets; the package test
+# builds the package and checks its menu entry and metainfo (appstreamcli);
+# the window tests measure captions in the Japanese font.
+test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
+                xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
                 clang-14 libclang-rt-14-dev) ;;
-*) echo "usage: $0 run|test" >&2; exit 2 ;;
+*) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 
 missing=()

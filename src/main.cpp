@@ -1,9 +1,11 @@
+#include "app/command_line_help.h"
 #include "app/display_start.h"
 #include "app/startup.h"
 #include "files/app_folder.h"
 #include "platform/desktop_session.h"
 #include "platform/terminal_prompter.h"
 
+#include <QFileInfo>
 #include <QLibrary>
 #include <QStringList>
 
@@ -21,15 +23,28 @@ QString launchArgument(int argc, char** argv) {
     return parts.join(QLatin1Char(' '));
 }
 
+// "--help" and "--version" print their text and end, with or without a
+// display; the exit status is 1 only when the text could not be written.
+std::optional<int> printCommandLineHelp(const QString& argument) {
+    const std::optional<QString> help = commandLineHelp(
+        argument, QFileInfo(executablePath()).fileName(), appFolderLocation());
+    if (!help)
+        return std::nullopt;
+    const QByteArray text = help->toUtf8();
+    const bool written =
+        std::fwrite(text.constData(), 1, text.size(), stdout) == std::size_t(text.size());
+    return std::fflush(stdout) == 0 && written ? 0 : 1;
+}
+
 struct DisplayOutcome {
     int status = kNoDisplay;
     QString windowTrouble; // why the module could not be loaded
 };
 
-// With a display, the module beside the executable takes over; kNoDisplay
-// when there is none after all or the module cannot be loaded.
+// With a display, the display module takes over; kNoDisplay when there is
+// none after all or the module cannot be loaded.
 DisplayOutcome startWithDisplay(int& argc, char** argv, const QString& argument) {
-    QLibrary module(GetAppFolder() + QLatin1String(kDisplayModuleName));
+    QLibrary module(displayModulePath());
     const auto start = reinterpret_cast<DisplayStart>(module.resolve(kDisplayStartSymbol));
     if (!start)
         return {
@@ -62,6 +77,8 @@ int main(int argc, char** argv) {
     // the run between two files.
     std::signal(SIGXFSZ, SIG_IGN);
     const QString argument = launchArgument(argc, argv);
+    if (const std::optional<int> status = printCommandLineHelp(argument))
+        return *status;
     DisplayOutcome display;
     if (displayNamed())
         display = startWithDisplay(argc, argv, argument);

@@ -3,11 +3,10 @@
 #include <QString>
 
 // The start of a program that has a display: message boxes, and the window
-// when start-up asks for it. It lives in a module beside the executable
-// ("Fennick-display.so"), loaded only when a display is named, so that runs
-// without one load no window libraries.
+// when start-up asks for it. It lives in a module of its own (kDisplayModuleName,
+// found through displayModulePath), loaded only when a display is named, so
+// that runs without one load no window libraries.
 
-constexpr char kDisplayModuleName[] = "Fennick-display.so";
 constexpr char kDisplayStartSymbol[] = "fennickStartWithDisplay";
 
 // Returned when no display can be reached after all.

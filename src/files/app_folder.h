@@ -4,12 +4,32 @@
 
 #include <QString>
 
-// The folder of the running executable, ending in "/". Every file of the
-// program (settings, job lists) lies there. Worked out afresh on every call.
+// The module that holds the windows and message boxes, loaded by the
+// executable when a display is named.
+constexpr char kDisplayModuleName[] = "Fennick-display.so";
+
+// The folder where the program keeps its files (settings, job lists), ending
+// in "/". An installed program (see isInstalledLayout) keeps them per user in
+// $XDG_CONFIG_HOME/fennick/ (by default ~/.config/fennick/) and creates that
+// folder here when it is missing; a portable copy keeps them in the folder of
+// its executable. Worked out afresh on every call.
 QString GetAppFolder();
+
+// The same folder, without creating it.
+QString appFolderLocation();
 
 // The path of the running executable, symbolic links resolved.
 QString executablePath();
+
+// Whether the executable at this path is an installed one: it lies in
+// <prefix>/bin and the display module in <prefix>/lib/fennick/, as an install
+// and the package lay them out (a staged install or an unpacked package
+// counts too). Anything else is a portable copy.
+bool isInstalledLayout(const QString& executable);
+
+// Where the running executable finds its display module: <prefix>/lib/fennick/
+// when installed, beside itself otherwise.
+QString displayModulePath();
 
 // Points GetAppFolder at another folder, so that tests work in a temporary
 // folder; an empty text returns to the executable's folder.

@@ -1,13 +1,41 @@
 #include "files/app_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
 QString& testingFolder() {
     static QString folder;
     return folder;
+}
+
+// <prefix>/lib/fennick/ for an executable in <prefix>/bin.
+QString installedModuleFolder(const QString& executable) {
+    return QDir::cleanPath(QFileInfo(executable).path() + QStringLiteral("/../lib/fennick")) +
+           QLatin1Char('/');
+}
+
+// The folder where the program keeps its files, and whether it is the
+// installed program's per-user folder.
+struct Location {
+    QString folder;
+    bool perUser = false;
+};
+
+Location locate() {
+    if (!testingFolder().isEmpty())
+        return {withTrailingSeparator(testingFolder())};
+    const QString executable = executablePath();
+    if (isInstalledLayout(executable)) {
+        // $XDG_CONFIG_HOME, by default ~/.config; root is no exception.
+        return {QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                    QStringLiteral("/fennick/"),
+                true};
+    }
+    return {withTrailingSeparator(QFileInfo(executable).path())};
 }
 
 } // namespace
@@ -17,10 +45,33 @@ QString executablePath() {
     return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
 }
 
+bool isInstalledLayout(const QString& executable) {
+    return QFileInfo(executable).dir().dirName() == QLatin1String("bin") &&
+           QFileInfo(installedModuleFolder(executable) + QLatin1String(kDisplayModuleName)).isFile();
+}
+
+QString displayModulePath() {
+    const QString executable = executablePath();
+    const QString folder = isInstalledLayout(executable)
+                               ? installedModuleFolder(executable)
+                               : withTrailingSeparator(QFileInfo(executable).path());
+    return folder + QLatin1String(kDisplayModuleName);
+}
+
+QString appFolderLocation() {
+    return locate().folder;
+}
+
 QString GetAppFolder() {
-    if (!testingFolder().isEmpty())
-        return withTrailingSeparator(testingFolder());
-    return withTrailingSeparator(QFileInfo(executablePath()).path());
+    const Location location = locate();
+    // The per-user folder holds the user's own lists, so it is made private,
+    // as the base directory rules ask. When it cannot be made, reading and
+    // writing the files there fail and name it.
+    if (location.perUser && !QFileInfo(location.folder).isDir()) {
+        QDir().mkpath(QFileInfo(location.folder.chopped(1)).path());
+        QDir().mkdir(location.folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return location.folder;
 }
 
 void setAppFolderForTesting(const QString& folder) {

@@ -21,7 +21,8 @@ class JobListReader {
     Status next(JobRecord& record);
 
     const QString& error() const { return m_error; }
-    // The line of the last record or error, from 1; 0 before the first.
+
+    // The line that next() read last, counted from 1.
     qint64 lineNumber() const { return m_lineNumber; }
 
     // The number of lines of a file, to tell how far a run has come; 0 when

@@ -8,6 +8,7 @@
 #include "runner/file_operations.h"
 #include "files/file_search.h"
 #include "runner/run_progress.h"
+#include "runner/trash.h"
 #include "files/wildcard.h"
 
 namespace {
@@ -15,11 +16,14 @@ namespace {
 const QString kDeleteCaption = QStringLiteral("削除");
 const QString kDeleteQuestion = QStringLiteral("を削除します。");
 
+Result badSettingValue(const QString& explanation) {
+    return Result::failure(errorSentence(ErrorKind::TypeMismatch) + QStringLiteral("（") +
+                           explanation + QStringLiteral("）: ") + settingsFilePath());
+}
+
 Result previewNotANumber(const RunSettings& settings) {
-    return Result::failure(errorSentence(ErrorKind::TypeMismatch) +
-                           QStringLiteral("（[MSG] Preview の値「%1」は数値ではありません）: ")
-                               .arg(settings.previewText) +
-                           settingsFilePath());
+    return badSettingValue(
+        QStringLiteral("[MSG] Preview の値「%1」は数値ではありません").arg(settings.previewText));
 }
 
 // The name under which a copy lands: the source's own. A plain path is
@@ -42,78 +46,89 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
+    m_files = FileOperations(m_copyProgress);
+    m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
     m_recordsDone = 0;
-    qint64 recordCount = 0;
-    if (m_progress) {
-        recordCount = JobListReader::countLines(jobList);
-        m_progress->runStarting(recordCount);
-    }
+    if (m_progress)
+        m_progress->runStarting(JobListReader::countLines(jobList));
     Result result = runRecords(mode, jobList, settings);
     if (m_progress)
         m_progress->runEnded();
+    if (result.ok())
+        result = finish(mode, settings);
+    m_log->runEnded(result);
     if (result.isCancelled()) {
         m_prompter.showMessage(QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
-                                   .arg(recordCount)
+                                   .arg(JobListReader::countLines(jobList))
                                    .arg(m_recordsDone));
         return false;
     }
-    if (result.ok())
-        result = finish(mode, settings);
     if (!result.ok()) {
-        m_prompter.showMessage(result.error());
+        // After the error: where in the job list the run stopped, and how much
+        // it had done by then.
+        const QString stoppedAt =
+            m_stoppedAtLine == 0
+                ? QString()
+                : QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。")
+                      .arg(m_stoppedAtLine)
+                      .arg(m_recordsDone);
+        m_prompter.showMessage(result.error() + stoppedAt);
         return false;
     }
     return true;
 }
 
-// A failed record's error says where in the job list the run stopped and how
-// much it had done by then.
 Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSettings& settings) {
     JobListReader reader;
     Result result = reader.open(jobList);
     JobRecord record;
     JobListReader::Status status = JobListReader::Status::End;
     while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
+        m_log->recordStarting(reader.lineNumber());
         if (m_progress && !m_progress->recordStarting(m_recordsDone, record.source))
-            return Result::cancelled();
-        record.destination = withTrailingSeparator(record.destination);
-        switch (mode) {
-        case RunMode::Copy:
-            result = copyRecord(record);
-            break;
-        case RunMode::Delete:
-            result = deleteRecord(record, settings);
-            break;
-        case RunMode::Move:
-            result = moveRecord(record);
-            break;
-        }
+            result = Result::cancelled();
+        else
+            result = runRecord(mode, record, settings);
         if (result.ok())
             ++m_recordsDone;
+        else
+            m_log->recordFailed(result);
     }
     if (result.ok() && status == JobListReader::Status::Error)
         result = Result::failure(reader.error());
-    if (result.ok() || result.isCancelled() || reader.lineNumber() == 0)
-        return result;
-    return Result::failure(result.error() +
-                           QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。")
-                               .arg(reader.lineNumber())
-                               .arg(m_recordsDone));
+    m_stoppedAtLine = result.ok() ? 0 : reader.lineNumber();
+    return result;
 }
 
-Result JobRunner::copyRecord(const JobRecord& record) {
-    QString name;
-    const Result found = destinationName(record.source, name);
-    return found.ok() ? copyFile(record.source, record.destination + name) : found;
+Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& settings) {
+    record.destination = withTrailingSeparator(record.destination);
+    switch (mode) {
+    case RunMode::Copy:
+    case RunMode::Move:
+        return transferRecord(record, mode);
+    case RunMode::Delete:
+        break;
+    }
+    return deleteRecord(record, settings);
 }
 
-Result JobRunner::moveRecord(const JobRecord& record) {
+// Copies or moves the record's source into its destination folder.
+Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     QString name;
-    const Result found = destinationName(record.source, name);
-    return found.ok() ? moveFile(record.source, record.destination + name) : found;
+    Result result = destinationName(record.source, name);
+    const QString target = record.destination + name;
+    if (result.ok())
+        result = mode == RunMode::Move ? m_files.moveFile(record.source, target)
+                                       : m_files.copyFile(record.source, target);
+    if (result.ok())
+        m_log->transferred(mode, record.source, target);
+    return result;
 }
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
+    if (trashSetting(settings.trashText) == TrashSetting::Invalid)
+        return badSettingValue(QStringLiteral("[OPTION] Trash の値「%1」は 0 でも 1 でもありません")
+                                   .arg(settings.trashText));
     switch (previewMode(settings.previewText)) {
     case PreviewMode::NotANumber:
         return previewNotANumber(settings);
@@ -123,12 +138,12 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
         break;
     }
     if (!hasWildcards(record.source))
-        return deleteFile(record.source);
+        return deleteMatch(record.source, record.source);
     const QStringList matches = findOrdinaryFiles(record.source);
     if (matches.isEmpty())
         return Result::failure(describeError(ErrorKind::FileNotFound, record.source));
     for (const QString& match : matches) {
-        const Result deleted = deleteFile(match);
+        const Result deleted = deleteMatch(match, record.source);
         if (!deleted.ok())
             return deleted;
     }
@@ -140,21 +155,38 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
 Result JobRunner::askAndDelete(const QString& source) {
     const QStringList matches = findOrdinaryFiles(source);
     if (matches.isEmpty()) {
-        if (!m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption))
+        if (!m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption)) {
+            m_log->skipped(source);
             return Result::success();
+        }
         return hasWildcards(source)
                    ? Result::failure(describeError(ErrorKind::FileNotFound, source))
-                   : deleteFile(source);
+                   : deleteMatch(source, source);
     }
     for (const QString& match : matches) {
         const QString name = match.mid(match.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption))
+        if (!m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption)) {
+            m_log->skipped(match);
             continue;
-        const Result deleted = deleteFile(match);
+        }
+        const Result deleted = deleteMatch(match, source);
         if (!deleted.ok())
             return deleted;
     }
     return Result::success();
+}
+
+// One file that a record's source names, or the source itself, deleted for
+// good or moved into the trash.
+Result JobRunner::deleteMatch(const QString& path, const QString& source) {
+    const QString pattern = path == source ? QString() : source;
+    QString pathInTrash;
+    const Result deleted = m_toTrash ? moveToTrash(path, pathInTrash) : deleteFile(path);
+    if (deleted.ok() && m_toTrash)
+        m_log->trashed(path, pathInTrash, pattern);
+    else if (deleted.ok())
+        m_log->deleted(path, pattern);
+    return deleted;
 }
 
 Result JobRunner::finish(RunMode mode, const RunSettings& settings) {

@@ -23,7 +23,10 @@ ShortcutRequest requestFor(RunMode mode, int profile) {
     request.mode = mode;
     request.profile = profile;
     request.appFolder = GetAppFolder();
-    request.executableName = QFileInfo(executablePath()).fileName();
+    const QString executable = executablePath();
+    request.executableName = QFileInfo(executable).fileName();
+    if (isInstalledLayout(executable))
+        request.installedExecutable = executable;
     // Read anew at every click, so that a hand edit takes effect at once.
     request.iconSetting = GetIniValue(QStringLiteral("ICON"), QStringLiteral("ICL"));
     request.desktopFolder = desktopFolder();

@@ -10,7 +10,7 @@
 struct Launcher {
     QString name;
     QStringList command; // the program's absolute path, then its arguments
-    QString icon;        // absolute path of an image
+    QString icon;        // absolute path of an image, or an icon name of the icon theme
     QString actionName;  // the one entry the launcher adds to its right-click menu
     QStringList actionCommand;
 };

@@ -11,7 +11,7 @@ namespace {
 struct ModeTexts {
     QString stem;
     QString argumentSwitch;
-    QString image;
+    QString icon; // the image's name in the icon theme and, with ".png", its file name
 };
 
 ModeTexts textsFor(RunMode mode) {
@@ -20,13 +20,13 @@ ModeTexts textsFor(RunMode mode) {
         break;
     case RunMode::Delete:
         return {QStringLiteral("バッチ削除"), QStringLiteral("/d"),
-                QStringLiteral("fennick-delete.png")};
+                QStringLiteral("fennick-delete")};
     case RunMode::Move:
         return {QStringLiteral("バッチ移動"), QStringLiteral("/m"),
-                QStringLiteral("fennick-move.png")};
+                QStringLiteral("fennick-move")};
     }
     return {QStringLiteral("バッチコピー"), QStringLiteral("/c"),
-            QStringLiteral("fennick-copy.png")};
+            QStringLiteral("fennick-copy")};
 }
 
 // The file name without its extension ("Fennick.exe" gives "Fennick").
@@ -41,8 +41,10 @@ Result composeLink(const ShortcutRequest& request, const QString& argument,
                                     ? QStringLiteral("Fennick.icl")
                                     : QStringLiteral("GLENDOR.icl");
     ShellLink link;
-    link.target =
-        expandEnvironmentStrings(request.appFolder + baseName(request.executableName), environment);
+    link.target = request.installedExecutable.isEmpty()
+                      ? expandEnvironmentStrings(request.appFolder + baseName(request.executableName),
+                                                 environment)
+                      : request.installedExecutable;
     link.arguments = argument;
     // The icon location is "<file>,<index>" expanded as a whole; no reference
     // can reach past the comma, so the file part is expanded alone.
@@ -53,9 +55,11 @@ Result composeLink(const ShortcutRequest& request, const QString& argument,
 }
 
 Result composeLauncherFor(const ShortcutRequest& request, const QString& name,
-                          const QString& argument, const QString& image, QByteArray& text) {
+                          const QString& argument, const QString& icon, QByteArray& text) {
     // The launcher starts the program where it lies, so its path is not expanded.
-    const QString program = request.appFolder + request.executableName;
+    const bool installed = !request.installedExecutable.isEmpty();
+    const QString program =
+        installed ? request.installedExecutable : request.appFolder + request.executableName;
     // The program is started through env: GLib looks for a launcher's program
     // before it reads "%%" as "%", and so would not find one in a folder whose
     // name holds a percent sign. env takes a word with "=" for a variable.
@@ -65,7 +69,8 @@ Result composeLauncherFor(const ShortcutRequest& request, const QString& name,
     Launcher launcher;
     launcher.name = name;
     launcher.command = {env, program, argument};
-    launcher.icon = request.appFolder + QStringLiteral("icons/") + image;
+    launcher.icon =
+        installed ? icon : request.appFolder + QStringLiteral("icons/") + icon + QStringLiteral(".png");
     launcher.actionName = QStringLiteral("設定を開く");
     // FENNICK_SHIFT=1 stands in for SHIFT held, which cannot be read on Wayland.
     launcher.actionCommand = {env, QStringLiteral("FENNICK_SHIFT=1"), program, argument};
@@ -86,5 +91,5 @@ Result composeShortcutFiles(const ShortcutRequest& request, const QProcessEnviro
     const Result link = composeLink(request, argument, environment, files.link);
     if (!link.ok())
         return link;
-    return composeLauncherFor(request, name, argument, texts.image, files.launcher);
+    return composeLauncherFor(request, name, argument, texts.icon, files.launcher);
 }

@@ -141,6 +141,19 @@ TEST_F(DesktopShortcutTest, TargetsAndIconsAreExpandedButTheLauncherStartsTheRea
     expectLink("バッチコピー0.lnk", "/opt/app/Fennick", "/c0", "/opt/app/GLENDOR.icl", 0);
     EXPECT_EQ(launcherCommand(files.launcher, "Desktop Entry"),
               QStringList({"env", "/opt/app/Fennick.exe", "/c0"}));
+
+    // An installed program keeps its files elsewhere: its shortcuts start the
+    // installed executable and name the icon theme's image.
+    request.installedExecutable = "/usr/bin/fennick";
+    request.appFolder = "/home/me/.config/fennick/";
+    request.mode = RunMode::Move;
+    ASSERT_TRUE(composeShortcutFiles(request, QProcessEnvironment(), files).ok());
+    ASSERT_TRUE(writeBytes(files.linkPath, files.link));
+    expectLink("バッチ移動0.lnk", "/usr/bin/fennick", "/m0", request.appFolder + "GLENDOR.icl", 2);
+    EXPECT_EQ(launcherCommand(files.launcher, "Desktop Action settings"),
+              QStringList({"env", "FENNICK_SHIFT=1", "/usr/bin/fennick", "/m0"}));
+    EXPECT_EQ(readLauncherGroups(files.launcher)->value("Desktop Entry").value("Icon"),
+              "fennick-move");
 }
 
 TEST_F(DesktopShortcutTest, LaunchersAreExecutableAndShowTheRunModesImage) {

@@ -1,0 +1,57 @@
+# What `cmake --install` lays out, and the Debian package made from it by
+# scripts/package.sh.
+#
+# The program tells an installed copy from a portable one by its layout: the
+# executable in <prefix>/bin and its display module in <prefix>/lib/fennick/
+# (src/files/app_folder_linux.cpp). Those two folders are therefore fixed here
+# instead of following GNUInstallDirs' BINDIR and LIBDIR; everything else does.
+include(GNUInstallDirs)
+
+install(PROGRAMS $<TARGET_FILE:Fennick> DESTINATION bin RENAME fennick)
+# install(PROGRAMS) can rename but does not strip; the package strips.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/fennick\")
+  endif()")
+install(TARGETS fennick_display LIBRARY DESTINATION lib/fennick)
+
+set(FENNICK_APP_ID org.fennick.Fennick)
+install(FILES packaging/${FENNICK_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(packaging/${FENNICK_APP_ID}.metainfo.xml.in ${FENNICK_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${FENNICK_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The application icon and the launchers' run mode images, which an installed
+# program's launchers name by icon name ("fennick-copy"). The sizes are made
+# from the 64-pixel images in resources/ (ImageMagick's convert with
+# -filter Lanczos -depth 8 -strip) and kept in the checkout.
+install(DIRECTORY packaging/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+
+# The manual page, compressed as Debian ships manual pages. It is built with
+# the program, so that whatever builds the program can install it.
+configure_file(packaging/fennick.1.in fennick.1 @ONLY)
+add_custom_command(OUTPUT fennick.1.gz COMMAND gzip -9nkf fennick.1
+                   DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/fennick.1 VERBATIM)
+add_custom_target(fennick_manual DEPENDS fennick.1.gz)
+add_dependencies(Fennick fennick_manual)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fennick.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME fennick)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_CONTACT "Fennick maintainers <maintainers@fennick.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "repeatable batch jobs from hand-made lists of files")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Fennick copies every file of a hand-made list into one destination folder, moves
+them there, or deletes them. It keeps ten numbered job profiles, run from its
+window or unattended from desktop launchers, a terminal or cron. Its user
+interface is Japanese.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+# The libraries the program links come from dpkg-shlibdeps; Qt loads its
+# display plugin at run time, which no link shows.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
+include(CPack)
