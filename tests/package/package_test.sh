@@ -7,6 +7,7 @@
 # as an unprivileged user with a home of its own: its files are in
 # ~/.config/fennick/ (or $XDG_CONFIG_HOME/fennick/), created when missing.
 set -euo pipefail
+umask 022 # the installed files must be readable by the user who runs them
 build=$(realpath "$1")
 version=$2
 here=$(dirname "$0")
