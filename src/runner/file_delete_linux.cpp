@@ -1,0 +1,11 @@
+#include "runner/file_operations.h"
+
+#include "runner/file_paths.h"
+
+#include <unistd.h>
+
+Result deleteFile(const QString& path) {
+    if (::unlink(encodedPath(path).constData()) != 0)
+        return errnoFailure(path);
+    return Result::success();
+}
