@@ -4,6 +4,7 @@
 #include "support/fake_program_starter.h"
 #include "support/fake_prompter.h"
 #include "support/fake_registry.h"
+#include "support/widget_lookup.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,6 +12,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+
+using namespace test_support;
 
 namespace {
 
@@ -125,8 +128,8 @@ TEST_F(AboutDialogTest, EscAndEnterCloseItUnlessTheToolButtonHasTheFocus) {
 TEST_F(AboutDialogTest, ShowsTheVersionOfTheBuildInTheDesignedLayout) {
     AboutDialog* dialog = m_about.show(nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Fennickのﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(dialog->findChild<QLabel*>("lblVersion")->text(), "ﾊﾞｰｼﾞｮﾝ 1.1.0");
-    EXPECT_EQ(dialog->findChild<QLabel*>("lblTitle")->text(), "Fennick");
+    EXPECT_EQ(findWidget<QLabel>(*dialog, "lblVersion").text(), "ﾊﾞｰｼﾞｮﾝ 1.1.0");
+    EXPECT_EQ(findWidget<QLabel>(*dialog, "lblTitle").text(), "Fennick");
     EXPECT_STREQ(FENNICK_FILE_VERSION, "1.1.0.0");
     EXPECT_STREQ(FENNICK_VERSION_TEXT, "1.01");
 
@@ -138,8 +141,8 @@ TEST_F(AboutDialogTest, ShowsTheVersionOfTheBuildInTheDesignedLayout) {
     for (const QWidget* control : dialog->findChildren<QWidget*>())
         EXPECT_TRUE(dialog->rect().contains(control->geometry()))
             << control->objectName().toStdString();
-    EXPECT_LT(dialog->findChild<QLabel*>("Label2")->geometry().bottom(), dialog->height() - 1);
-    const QLabel* icon = dialog->findChild<QLabel*>("picIcon");
+    EXPECT_LT(findWidget<QLabel>(*dialog, "Label2").geometry().bottom(), dialog->height() - 1);
+    const QLabel* icon = &findWidget<QLabel>(*dialog, "picIcon");
     EXPECT_EQ(icon->pixmap().size(), QSize(32, 32));
 }
 

@@ -19,6 +19,8 @@
 #include <cmath>
 #include <memory>
 
+using namespace test_support;
+
 namespace {
 
 // The program's windows, built with the application's font and palette as

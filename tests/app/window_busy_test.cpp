@@ -8,6 +8,8 @@
 
 #include <functional>
 
+using namespace test_support;
+
 namespace {
 
 // A delete job of profile 4 over two files, with preview mode on or off.

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+using namespace test_support;
+
 namespace {
 
 struct ShownBox {

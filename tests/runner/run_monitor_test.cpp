@@ -5,17 +5,18 @@
 #include "runner/run_monitor.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
-
-#include <QTemporaryDir>
+#include "support/temporary_app_folder.h"
 
 #include <gtest/gtest.h>
+
+using namespace test_support;
 
 namespace {
 
 TEST(RunMonitorTest, CountsRecordsAndBytesAndStopsTheRunWhenCancelled) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString root = dir.path() + "/";
+    TemporaryAppFolder folder("app");
+    ASSERT_TRUE(folder.isValid());
+    const QString root = folder.root() + "/";
     ASSERT_TRUE(writeBytes(root + "src/a.bin", QByteArray(3000, 'a')));
     ASSERT_TRUE(writeBytes(root + "src/b.bin", QByteArray(5000, 'b')));
     ASSERT_TRUE(QDir().mkpath(root + "out"));
@@ -23,7 +24,6 @@ TEST(RunMonitorTest, CountsRecordsAndBytesAndStopsTheRunWhenCancelled) {
                            (root + "out/," + root + "src/a.bin\n" + root + "out/," + root +
                             "src/b.bin\n")
                                .toUtf8()));
-    setAppFolderForTesting(root + "app");
     FakePrompter prompter;
     JobRunner runner(prompter);
     RunMonitor monitor;
@@ -45,7 +45,6 @@ TEST(RunMonitorTest, CountsRecordsAndBytesAndStopsTheRunWhenCancelled) {
     QFile::remove(root + "out/b.bin");
     monitor.requestCancel();
     EXPECT_FALSE(runner.run(RunMode::Copy, "3", RunSettings(), GetAppFolder()));
-    setAppFolderForTesting(QString());
     EXPECT_EQ(entriesOf(root + "out"), QStringList());
     EXPECT_EQ(prompter.messageTexts(), QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
 }

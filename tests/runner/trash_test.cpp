@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+using namespace test_support;
+
 namespace {
 
 class TrashTest : public ::testing::Test {
