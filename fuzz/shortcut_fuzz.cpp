@@ -10,6 +10,8 @@
 
 #include <QtEndian>
 
+using test_support::launcherCommand;
+
 namespace {
 
 quint32 u32At(const QByteArray& bytes, qsizetype at) {
