@@ -18,6 +18,7 @@ set(FENNICK_FILES_SOURCES
     files/ini_file.cpp files/ini_file.h
     files/job_list.cpp files/job_list.h
     files/job_list_reader.cpp files/job_list_reader.h
+    files/run_log_file.cpp files/run_log_file.h
     files/settings.cpp files/settings.h
     files/text_codec.cpp files/text_codec.h
     files/wildcard.cpp files/wildcard.h)
@@ -47,9 +48,11 @@ set(FENNICK_RUNNER_SOURCES
     runner/file_operations.h
     runner/file_paths.h runner/file_paths_linux.cpp
     runner/job_runner.cpp runner/job_runner.h
+    runner/run_log.cpp runner/run_log.h
     runner/run_progress.h
     runner/run_settings.cpp runner/run_settings.h
-    runner/temporary_file.h runner/temporary_file_linux.cpp)
+    runner/temporary_file.h runner/temporary_file_linux.cpp
+    runner/trash.h runner/trash_linux.cpp)
 set(FENNICK_RUNNER_GUI_SOURCES
     runner/run_progress_dialog.cpp runner/run_progress_dialog.h)
 

@@ -22,6 +22,9 @@ class JobListReader {
 
     const QString& error() const { return m_error; }
 
+    // The line that next() read last, counted from 1.
+    qint64 lineNumber() const { return m_lineNumber; }
+
     // The number of lines of a file, to tell how far a run has come; 0 when
     // it cannot be read.
     static qint64 countLines(const QString& path);

@@ -2,7 +2,9 @@
 
 #include "files/app_folder.h"
 #include "platform/prompter.h"
+#include "files/run_log_file.h"
 #include "runner/job_runner.h"
+#include "runner/run_log.h"
 #include "runner/run_settings.h"
 
 bool executeSelectedJob(Prompter& prompter, RunProgress* progress,
@@ -13,7 +15,10 @@ bool executeSelectedJob(Prompter& prompter, RunProgress* progress,
         prompter.showMessage(QStringLiteral("BATファイルを作成してから実行してください。"));
         return false;
     }
+    const QString profileText = QString::number(profile);
+    RunLog log(runLogFilePath(), {QDateTime::currentDateTime(), mode, profileText, QString()});
     JobRunner runner(prompter);
     runner.setProgress(progress);
-    return runner.run(mode, QString::number(profile), settings, GetAppFolder());
+    runner.setLog(&log);
+    return runner.run(mode, profileText, settings, GetAppFolder());
 }

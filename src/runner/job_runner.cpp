@@ -8,6 +8,7 @@
 #include "runner/file_operations.h"
 #include "files/file_search.h"
 #include "runner/run_progress.h"
+#include "runner/trash.h"
 #include "files/wildcard.h"
 
 namespace {
@@ -15,11 +16,14 @@ namespace {
 const QString kDeleteCaption = QStringLiteral("削除");
 const QString kDeleteQuestion = QStringLiteral("を削除します。");
 
+Result badSettingValue(const QString& explanation) {
+    return Result::failure(errorSentence(ErrorKind::TypeMismatch) + QStringLiteral("（") +
+                           explanation + QStringLiteral("）: ") + settingsFilePath());
+}
+
 Result previewNotANumber(const RunSettings& settings) {
-    return Result::failure(errorSentence(ErrorKind::TypeMismatch) +
-                           QStringLiteral("（[MSG] Preview の値「%1」は数値ではありません）: ")
-                               .arg(settings.previewText) +
-                           settingsFilePath());
+    return badSettingValue(
+        QStringLiteral("[MSG] Preview の値「%1」は数値ではありません").arg(settings.previewText));
 }
 
 // The name under which a copy lands: the source's own. A plain path is
@@ -43,15 +47,17 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
     m_files = FileOperations(m_copyProgress);
+    m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
     Result result = runRecords(mode, jobList, settings);
     if (m_progress)
         m_progress->runEnded();
-    if (result.isCancelled())
-        return false;
     if (result.ok())
         result = finish(mode, settings);
+    m_log->runEnded(result);
+    if (result.isCancelled())
+        return false;
     if (!result.ok()) {
         m_prompter.showMessage(result.error());
         return false;
@@ -68,37 +74,42 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
          result.ok() && (status = reader.next(record)) == JobListReader::Status::Record; ++index) {
         if (m_progress)
             m_progress->recordStarting(index, record.source);
+        m_log->recordStarting(reader.lineNumber());
         record.destination = withTrailingSeparator(record.destination);
         switch (mode) {
         case RunMode::Copy:
-            result = copyRecord(record);
+        case RunMode::Move:
+            result = transferRecord(record, mode);
             break;
         case RunMode::Delete:
             result = deleteRecord(record, settings);
             break;
-        case RunMode::Move:
-            result = moveRecord(record);
-            break;
         }
+        if (!result.ok())
+            m_log->recordFailed(result);
     }
     if (result.ok() && status == JobListReader::Status::Error)
         return Result::failure(reader.error());
     return result;
 }
 
-Result JobRunner::copyRecord(const JobRecord& record) {
+// Copies or moves the record's source into its destination folder.
+Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     QString name;
-    const Result found = destinationName(record.source, name);
-    return found.ok() ? m_files.copyFile(record.source, record.destination + name) : found;
-}
-
-Result JobRunner::moveRecord(const JobRecord& record) {
-    QString name;
-    const Result found = destinationName(record.source, name);
-    return found.ok() ? m_files.moveFile(record.source, record.destination + name) : found;
+    Result result = destinationName(record.source, name);
+    const QString target = record.destination + name;
+    if (result.ok())
+        result = mode == RunMode::Move ? m_files.moveFile(record.source, target)
+                                       : m_files.copyFile(record.source, target);
+    if (result.ok())
+        m_log->transferred(mode, record.source, target);
+    return result;
 }
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
+    if (trashSetting(settings.trashText) == TrashSetting::Invalid)
+        return badSettingValue(QStringLiteral("[OPTION] Trash の値「%1」は 0 でも 1 でもありません")
+                                   .arg(settings.trashText));
     switch (previewMode(settings.previewText)) {
     case PreviewMode::NotANumber:
         return previewNotANumber(settings);
@@ -108,12 +119,12 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
         break;
     }
     if (!hasWildcards(record.source))
-        return deleteFile(record.source);
+        return deleteMatch(record.source, record.source);
     const QStringList matches = findOrdinaryFiles(record.source);
     if (matches.isEmpty())
         return Result::failure(describeError(ErrorKind::FileNotFound, record.source));
     for (const QString& match : matches) {
-        const Result deleted = deleteFile(match);
+        const Result deleted = deleteMatch(match, record.source);
         if (!deleted.ok())
             return deleted;
     }
@@ -125,21 +136,38 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
 Result JobRunner::askAndDelete(const QString& source) {
     const QStringList matches = findOrdinaryFiles(source);
     if (matches.isEmpty()) {
-        if (!m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption))
+        if (!m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption)) {
+            m_log->skipped(source);
             return Result::success();
+        }
         return hasWildcards(source)
                    ? Result::failure(describeError(ErrorKind::FileNotFound, source))
-                   : deleteFile(source);
+                   : deleteMatch(source, source);
     }
     for (const QString& match : matches) {
         const QString name = match.mid(match.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption))
+        if (!m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption)) {
+            m_log->skipped(match);
             continue;
-        const Result deleted = deleteFile(match);
+        }
+        const Result deleted = deleteMatch(match, source);
         if (!deleted.ok())
             return deleted;
     }
     return Result::success();
+}
+
+// One file that a record's source names, or the source itself, deleted for
+// good or moved into the trash.
+Result JobRunner::deleteMatch(const QString& path, const QString& source) {
+    const QString pattern = path == source ? QString() : source;
+    QString pathInTrash;
+    const Result deleted = m_toTrash ? moveToTrash(path, pathInTrash) : deleteFile(path);
+    if (deleted.ok() && m_toTrash)
+        m_log->trashed(path, pathInTrash, pattern);
+    else if (deleted.ok())
+        m_log->deleted(path, pattern);
+    return deleted;
 }
 
 Result JobRunner::finish(RunMode mode, const RunSettings& settings) {

@@ -4,6 +4,7 @@
 #include "common/result.h"
 #include "common/run_mode.h"
 #include "runner/file_operations.h"
+#include "runner/run_log.h"
 #include "runner/run_settings.h"
 
 #include <QString>
@@ -26,20 +27,26 @@ class JobRunner {
     // (then nothing is shown and run() returns false); none by default.
     void setCopyProgress(CopyProgress* progress) { m_copyProgress = progress; }
 
+    // The run log to write what the run does to; none by default.
+    void setLog(RunLog* log) { m_log = log ? log : &m_noLog; }
+
     // Returns true when the run finished, false after the failure exit.
     bool run(RunMode mode, const QString& profileText, const RunSettings& settings,
              const QString& appFolder);
 
   private:
     Result runRecords(RunMode mode, const QString& jobList, const RunSettings& settings);
-    Result copyRecord(const JobRecord& record);
-    Result moveRecord(const JobRecord& record);
+    Result transferRecord(const JobRecord& record, RunMode mode);
     Result deleteRecord(const JobRecord& record, const RunSettings& settings);
     Result askAndDelete(const QString& source);
+    Result deleteMatch(const QString& path, const QString& source);
     Result finish(RunMode mode, const RunSettings& settings);
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
     CopyProgress* m_copyProgress = nullptr;
     FileOperations m_files; // a fresh one for each run
+    RunLog m_noLog;
+    RunLog* m_log = &m_noLog;
+    bool m_toTrash = false; // whether the run under way deletes into the trash
 };

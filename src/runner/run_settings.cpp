@@ -11,6 +11,7 @@ RunSettings readRunSettings() {
     settings.completionTexts[0] = GetIniValue(section, QStringLiteral("COPY"));
     settings.completionTexts[1] = GetIniValue(section, QStringLiteral("DEL"));
     settings.completionTexts[2] = GetIniValue(section, QStringLiteral("MOVE"));
+    settings.trashText = GetIniValue(QStringLiteral("OPTION"), QStringLiteral("Trash"));
     return settings;
 }
 
@@ -25,4 +26,11 @@ PreviewMode previewMode(const QString& previewText) {
     if (!number.match(text).hasMatch())
         return PreviewMode::NotANumber;
     return text.toDouble() == 1.0 ? PreviewMode::On : PreviewMode::Off;
+}
+
+TrashSetting trashSetting(const QString& trashText) {
+    const QString text = trashText.trimmed();
+    if (text.isEmpty() || text == QLatin1Char('0'))
+        return TrashSetting::Off;
+    return text == QLatin1Char('1') ? TrashSetting::On : TrashSetting::Invalid;
 }

@@ -11,13 +11,15 @@
 struct RunSettings {
     QString previewText;
     std::array<QString, 3> completionTexts; // indexed by RunMode
+    QString trashText;                      // "Trash" of section "OPTION"
 
     const QString& completionText(RunMode mode) const {
         return completionTexts[static_cast<std::size_t>(mode)];
     }
 };
 
-// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG", in that order.
+// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG", in that order,
+// then "Trash" of section "OPTION".
 RunSettings readRunSettings();
 
 enum class PreviewMode { Off, On, NotANumber };
@@ -27,3 +29,9 @@ enum class PreviewMode { Off, On, NotANumber };
 // installation without a settings file can run every job; any other text that
 // is not a number is an error of the run.
 PreviewMode previewMode(const QString& previewText);
+
+enum class TrashSetting { Off, On, Invalid };
+
+// "1" sends the files that delete mode deletes to the desktop trash; "0" or
+// nothing deletes them for good; any other text is an error of the run.
+TrashSetting trashSetting(const QString& trashText);

@@ -19,6 +19,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+using namespace test_support;
+
 namespace {
 
 const uid_t kNobody = 65534;

@@ -16,6 +16,8 @@
 #include <optional>
 #include <vector>
 
+using namespace test_support;
+
 namespace {
 
 // More than two chunks of the copy loop.
@@ -43,13 +45,13 @@ class RecordingProgress : public CopyProgress {
 class CopyProgressTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(m_folder.isValid());
         ASSERT_TRUE(writeBytes(path("src/big.bin"), kBigContent));
         ASSERT_TRUE(QDir().mkpath(path("out")));
     }
-    QString path(const char* relative) const { return m_dir.path() + u'/' + relative; }
+    QString path(const char* relative) const { return m_folder.path(QString::fromUtf8(relative)); }
 
-    QTemporaryDir m_dir;
+    TemporaryAppFolder m_folder{QStringLiteral("app")};
 };
 
 TEST_F(CopyProgressTest, ReportsRisingCountsUpToTheSize) {
@@ -101,7 +103,6 @@ TEST_F(CopyProgressTest, CancelledMoveAcrossFileSystemsKeepsTheSource) {
 
 // A run stopped by its user shows no error and no completion text, and stops there.
 TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
-    setAppFolderForTesting(path("app"));
     ASSERT_TRUE(writeBytes(path("src/small.txt"), "small"));
     const QString out = path("out");
     ASSERT_TRUE(writeBytes(path("app/3copylist.txt"),
@@ -114,8 +115,7 @@ TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
     runner.setCopyProgress(&progress);
     RunSettings settings;
     settings.previewText = QStringLiteral("1");
-    EXPECT_FALSE(runner.run(RunMode::Copy, QStringLiteral("3"), settings, GetAppFolder()));
-    setAppFolderForTesting(QString());
+    EXPECT_FALSE(runner.run(RunMode::Copy, QStringLiteral("3"), settings, m_folder.appFolder()));
     EXPECT_EQ(progress.reports.size(), 1u);
     EXPECT_EQ(prompter.messageTexts(), QStringList{});
     EXPECT_EQ(entriesOf(out), QStringList{});

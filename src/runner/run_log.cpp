@@ -1,0 +1,108 @@
+#include "runner/run_log.h"
+
+namespace {
+
+constexpr qint64 kLogSizeLimit = 1024 * 1024;
+
+// Every run begins with a header line starting so; closing lines start
+// with "---- ", record lines with their line number.
+const QByteArray kRunStart = QByteArrayLiteral("==== ");
+
+QString modeName(RunMode mode) {
+    switch (mode) {
+    case RunMode::Copy:
+        return QStringLiteral("コピー");
+    case RunMode::Delete:
+        return QStringLiteral("削除");
+    case RunMode::Move:
+        return QStringLiteral("移動");
+    }
+    return QString();
+}
+
+// Control characters, which a file name may hold, are written as \xNN, so
+// that a name can neither break a line nor forge a header.
+QString withoutControlCharacters(const QString& text) {
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+QString arrow(const QString& from, const QString& to) {
+    return from + QStringLiteral(" → ") + to;
+}
+
+QString matchedBy(const QString& path, const QString& pattern) {
+    return pattern.isEmpty() ? path : path + QStringLiteral("（%1 に一致）").arg(pattern);
+}
+
+} // namespace
+
+RunLog::RunLog(const QString& path, const Start& start) {
+    dropOldestRuns(path, kRunStart, kLogSizeLimit);
+    m_file.open(path);
+    const QDateTime local = start.time.toOffsetFromUtc(start.time.offsetFromUtc());
+    const QString origin = start.launchArgument.isEmpty()
+                               ? QStringLiteral("ウィンドウから")
+                               : QStringLiteral("起動引数 ") + start.launchArgument;
+    m_file.appendLine(withoutControlCharacters(
+        QString::fromLatin1(kRunStart) +
+        QStringLiteral("%1 %2 プロファイル %3 %4")
+            .arg(local.toString(Qt::ISODate), modeName(start.mode), start.profileText, origin)));
+}
+
+void RunLog::recordStarting(qint64 lineNumber) {
+    m_lineNumber = lineNumber;
+    ++m_records;
+}
+
+void RunLog::transferred(RunMode mode, const QString& source, const QString& target) {
+    recordLine(modeName(mode), arrow(source, target));
+}
+
+void RunLog::deleted(const QString& path, const QString& pattern) {
+    recordLine(QStringLiteral("削除"), matchedBy(path, pattern));
+}
+
+void RunLog::trashed(const QString& path, const QString& pathInTrash, const QString& pattern) {
+    recordLine(QStringLiteral("ごみ箱へ"), arrow(matchedBy(path, pattern), pathInTrash));
+}
+
+void RunLog::skipped(const QString& path) {
+    recordLine(QStringLiteral("スキップ（いいえ）"), path);
+}
+
+void RunLog::recordFailed(const Result& failure) {
+    m_failedLine = m_lineNumber;
+    if (failure.isCancelled())
+        recordLine(QStringLiteral("キャンセル"), QString());
+    else
+        recordLine(QStringLiteral("失敗"), failure.error());
+}
+
+void RunLog::runEnded(const Result& result) {
+    const QString where =
+        m_failedLine > 0 ? QStringLiteral("%1 行目で").arg(m_failedLine) : QString();
+    if (result.ok())
+        closingLine(QStringLiteral("終了: %1 件").arg(m_records));
+    else if (result.isCancelled())
+        closingLine(where + QStringLiteral("キャンセル"));
+    else
+        closingLine(where + QStringLiteral("中止: ") + result.error());
+}
+
+void RunLog::recordLine(const QString& outcome, const QString& details) {
+    const QString line = QStringLiteral("%1 行目 %2").arg(QString::number(m_lineNumber), outcome);
+    m_file.appendLine(
+        withoutControlCharacters(details.isEmpty() ? line : line + QStringLiteral(": ") + details));
+}
+
+void RunLog::closingLine(const QString& text) {
+    m_file.appendLine(withoutControlCharacters(QStringLiteral("---- ") + text));
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "common/result.h"
+#include "common/run_mode.h"
+#include "files/run_log_file.h"
+
+#include <QDateTime>
+#include <QString>
+
+// What one run did, written to the run log line by line as the run goes:
+// a header naming the run, one line for each file that a record copied,
+// moved, deleted or left alone, or the error it failed with, and a closing
+// line. Lines never hold a line break, so that a run's header is always
+// found at a line start.
+class RunLog {
+  public:
+    struct Start {
+        QDateTime time;
+        RunMode mode = RunMode::Copy;
+        QString profileText;
+        QString launchArgument; // empty when the run was started from the window
+    };
+
+    // Opens the log at the path, after dropping its oldest runs while it is
+    // over 1 MiB, and writes the header.
+    RunLog(const QString& path, const Start& start);
+    // A log that writes nothing.
+    RunLog() = default;
+
+    // The record on this line of the job list is carried out next.
+    void recordStarting(qint64 lineNumber);
+
+    // A file copied or moved.
+    void transferred(RunMode mode, const QString& source, const QString& target);
+    // A file deleted for good; pattern is the record's source when it held
+    // wildcards, and empty otherwise.
+    void deleted(const QString& path, const QString& pattern);
+    void trashed(const QString& path, const QString& pathInTrash, const QString& pattern);
+    // A file left alone because the user answered No.
+    void skipped(const QString& path);
+
+    // The record started last failed, or the user cancelled the run there.
+    void recordFailed(const Result& failure);
+
+    // The closing line: the number of records carried out, or where the run
+    // was cancelled, or the error that stopped it and, when a record failed,
+    // its line.
+    void runEnded(const Result& result);
+
+  private:
+    void recordLine(const QString& outcome, const QString& details);
+    void closingLine(const QString& text);
+
+    RunLogFile m_file;
+    qint64 m_lineNumber = 0;
+    qint64 m_records = 0;
+    qint64 m_failedLine = 0;
+};

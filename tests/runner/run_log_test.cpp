@@ -1,0 +1,171 @@
+// The run log: what each run did, line by line, and its size kept in bounds.
+
+#include "files/app_folder.h"
+#include "files/run_log_file.h"
+#include "runner/copy_progress.h"
+#include "runner/execute_job.h"
+#include "runner/job_runner.h"
+#include "runner/run_log.h"
+#include "support/fake_prompter.h"
+#include "support/file_helpers.h"
+
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <sys/stat.h>
+
+using namespace test_support;
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(9 * 3600));
+
+class RunLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        setAppFolderForTesting(path("app"));
+        QDir().mkpath(path("app"));
+        QDir().mkpath(path("out"));
+    }
+    void TearDown() override { setAppFolderForTesting(QString()); }
+
+    QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
+
+    QString source(const QString& name) {
+        const QString file = path("src/" + name);
+        EXPECT_TRUE(writeBytes(file, name.toUtf8()));
+        return file;
+    }
+
+    void writeJobList(const QStringList& lines) {
+        ASSERT_TRUE(writeBytes(path("app/3copylist.txt"), (lines.join("\n") + "\n").toUtf8()));
+    }
+
+    bool run(RunMode mode, const QString& preview = QString(), CopyProgress* progress = nullptr) {
+        RunSettings settings;
+        settings.previewText = preview;
+        RunLog log(runLogFilePath(), {kStart, mode, "3", "/x3"});
+        JobRunner runner(m_prompter);
+        runner.setLog(&log);
+        runner.setCopyProgress(progress);
+        return runner.run(mode, "3", settings, GetAppFolder());
+    }
+
+    QStringList logLines() const {
+        return QString::fromUtf8(readBytes(path("app/_Fennick.log"))).split('\n');
+    }
+
+    QTemporaryDir m_dir;
+    FakePrompter m_prompter;
+};
+
+TEST_F(RunLogTest, TellsWhatEachRecordDidAndWhereTheRunStopped) {
+    const QString a = source("a.txt");
+    const QString b = source("b.txt");
+    writeJobList(
+        {path("out") + ',' + a, path("out") + ',' + b, path("out") + ',' + path("src/gone")});
+    EXPECT_FALSE(run(RunMode::Move));
+
+    source("x.log");
+    source("y.log");
+    source("z\nw.log");
+    writeJobList({path("out") + ',' + path("src/*.log"), path("out") + ',' + source("c.txt")});
+    m_prompter.answers = {true, false, true, true};
+    EXPECT_TRUE(run(RunMode::Delete, "1"));
+
+    const QString notFound = QStringLiteral("ファイルが見つかりません: ") + path("src/gone");
+    EXPECT_EQ(
+        logLines(),
+        QStringList({
+            "==== 2026-12-07T09:30:05+09:00 移動 プロファイル 3 起動引数 /x3",
+            "1 行目 移動: " + a + " → " + path("out/a.txt"),
+            "2 行目 移動: " + b + " → " + path("out/b.txt"),
+            "3 行目 失敗: " + notFound,
+            "---- 3 行目で中止: " + notFound,
+            "==== 2026-12-07T09:30:05+09:00 削除 プロファイル 3 起動引数 /x3",
+            "1 行目 削除: " + path("src/x.log") + "（" + path("src/*.log") + " に一致）",
+            "1 行目 スキップ（いいえ）: " + path("src/y.log"),
+            "1 行目 削除: " + path("src/z\\x0aw.log") + "（" + path("src/*.log") + " に一致）",
+            "2 行目 削除: " + path("src/c.txt"),
+            "---- 終了: 2 件",
+            "",
+        }));
+}
+
+TEST_F(RunLogTest, ARunThatStopsOutsideARecordNamesNoLine) {
+    EXPECT_FALSE(run(RunMode::Copy));
+    EXPECT_EQ(logLines().value(1),
+              QStringLiteral("---- 中止: ファイルが見つかりません: ") + path("app/3copylist.txt"));
+}
+
+TEST_F(RunLogTest, ACancelledRunSaysWhere) {
+    struct Cancel : CopyProgress {
+        bool fileCopyAdvanced(qint64, qint64) override { return false; }
+    } cancel;
+    writeJobList({path("out") + ',' + source("a.txt")});
+    EXPECT_FALSE(run(RunMode::Copy, QString(), &cancel));
+    EXPECT_EQ(logLines().mid(1), QStringList({"1 行目 キャンセル", "---- 1 行目でキャンセル", ""}));
+}
+
+TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
+    writeJobList({path("out") + ',' + source("a.txt")});
+    EXPECT_TRUE(executeSelectedJob(m_prompter, nullptr, "/out", RunMode::Copy, 3));
+    const QStringList lines = logLines();
+    EXPECT_TRUE(lines.value(0).startsWith("==== ")) << lines.value(0).toStdString();
+    EXPECT_TRUE(lines.value(0).endsWith(" コピー プロファイル 3 ウィンドウから"));
+    EXPECT_EQ(lines.value(2), "---- 終了: 1 件");
+}
+
+TEST_F(RunLogTest, ALogThatCannotBeWrittenChangesNothing) {
+    writeJobList({path("out") + ',' + source("a.txt")});
+    // A folder, a pipe without a reader, and a file that cannot be opened.
+    for (const auto& block : {+[](const QByteArray& log) { return mkdir(log, 0755); },
+                              +[](const QByteArray& log) { return mkfifo(log, 0644); }}) {
+        const QByteArray log = QFile::encodeName(path("app/_Fennick.log"));
+        ASSERT_EQ(block(log.constData()), 0);
+        EXPECT_TRUE(run(RunMode::Copy));
+        EXPECT_EQ(readBytes(path("out/a.txt")), "a.txt");
+        EXPECT_TRUE(m_prompter.messages.isEmpty());
+        QDir().rmdir(path("app/_Fennick.log"));
+        QFile::remove(path("app/_Fennick.log"));
+    }
+}
+
+// Runs of the given sizes, each "==== <n>" and filler lines, as one log.
+QByteArray runsOfSizes(const QList<int>& sizes) {
+    QByteArray log;
+    for (int n = 0; n < sizes.size(); ++n) {
+        QByteArray run = "==== " + QByteArray::number(n) + '\n';
+        run += QByteArray(sizes[n] - run.size() - 1, 'x') + '\n';
+        log += run;
+    }
+    return log;
+}
+
+TEST(RunLogSize, DropsTheOldestRunsWholeWhileOverTheLimit) {
+    struct Case {
+        const char* what;
+        QByteArray before;
+        qint64 limit;
+        QByteArray after;
+    };
+    const QByteArray runs = runsOfSizes({40, 30, 20});
+    const Case cases[] = {
+        {"at the limit", runs, 90, runs},
+        {"one run too many", runs, 89, runs.mid(40)},
+        {"two runs too many", runs, 49, runs.mid(70)},
+        {"a run that starts right at the cut", "x\n" + runs.mid(40), 50, runs.mid(40)},
+        {"a last run over the limit", runs, 19, ""},
+        {"no run at all", QByteArray(150, 'x'), 100, ""},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        const QString log = dir.filePath("log");
+        ASSERT_TRUE(writeBytes(log, c.before));
+        dropOldestRuns(log, "==== ", c.limit);
+        EXPECT_EQ(readBytes(log), c.after) << c.what;
+    }
+}
+
+} // namespace
