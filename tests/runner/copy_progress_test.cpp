@@ -1,19 +1,16 @@
 // The copy of one file reports its progress in chunks and can be cancelled between them;
 // a cancelled copy or move leaves the target as it was and the source in place.
 
-#include "files/app_folder.h"
 #include "runner/copy_progress.h"
 #include "runner/file_operations.h"
 #include "runner/job_runner.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/small_tmpfs.h"
-
-#include <QTemporaryDir>
+#include "support/temporary_app_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <vector>
 
 using namespace test_support;
