@@ -17,10 +17,11 @@ package) packages=("${build[@]}" "${package[@]}") ;;
 # that the tests write (lnkinfo, gio, desktop-file-validate); python3 runs the
 # crash consistency test; clang builds the fuzz targets; the package test
 # builds the package and checks its menu entry and metainfo (appstreamcli);
-# the file-system test makes and mounts file systems (e2fsprogs to fuse3) and
-# reads ACLs and extended attributes (acl, attr).
-test) packages=("${build[@]}" "${package[@]}" libgtest-dev libgmock-dev libxtst-dev xvfb
-                util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
+# the window tests measure captions in the Japanese font; the file-system test
+# makes and mounts file systems (e2fsprogs to fuse3) and reads ACLs and
+# extended attributes (acl, attr).
+test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
+                xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
                 clang-14 libclang-rt-14-dev
                 e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr) ;;
 *) echo "usage: $0 run|test|package" >&2; exit 2 ;;

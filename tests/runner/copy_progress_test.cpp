@@ -98,8 +98,9 @@ TEST_F(CopyProgressTest, CancelledMoveAcrossFileSystemsKeepsTheSource) {
     EXPECT_EQ(readBytes(path("src/big.bin")), kBigContent);
 }
 
-// A run stopped by its user shows no error and no completion text, and stops there.
-TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
+// A run stopped by its user shows how far it came, no error and no completion
+// text, and stops there.
+TEST_F(CopyProgressTest, CancelledRunSaysHowFarItCameAndStops) {
     ASSERT_TRUE(writeBytes(path("src/small.txt"), "small"));
     const QString out = path("out");
     ASSERT_TRUE(writeBytes(path("app/3copylist.txt"),
@@ -114,7 +115,7 @@ TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
     settings.previewText = QStringLiteral("1");
     EXPECT_FALSE(runner.run(RunMode::Copy, QStringLiteral("3"), settings, m_folder.appFolder()));
     EXPECT_EQ(progress.reports.size(), 1u);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{});
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
     EXPECT_EQ(entriesOf(out), QStringList{});
 }
 
