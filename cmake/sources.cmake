@@ -89,7 +89,7 @@ set(FENNICK_APP_SOURCES
     app/profile_loader.cpp app/profile_loader.h
     app/startup.cpp app/startup.h)
 set(FENNICK_APP_GUI_SOURCES
-    app/accessible_roles.cpp app/accessible_roles.h
+    app/accessibility_widget.cpp app/accessibility_widget.h
     app/busy_window.cpp app/busy_window.h
     app/main_window.cpp app/main_window.h)
 

@@ -30,11 +30,6 @@ class WindowBusyTest : public WindowTest {
                                              "Preview=" +
                                                  preview + "\r\nDEL=削除完了\r\n"));
     }
-
-    void selectDeleteAndProfile4(MainWindow& window) {
-        window.findChild<QAbstractButton*>("Option1_1")->click();
-        window.findChild<QAbstractButton*>("Option2_4")->click();
-    }
 };
 
 // Posts a click that the desktop queued for a control.
@@ -80,14 +75,17 @@ TEST_F(WindowBusyTest, ARunAsksOnTheWindowsThreadTakesNoInputAndCanBeCancelled) 
     writeSettings("1");
     WatchingPrompter prompter;
     MainWindow window(prompter, m_dialogs, m_registry, m_starter);
-    selectDeleteAndProfile4(window);
-    auto* execute = window.findChild<QPushButton*>("Command2");
+    findWidget<QAbstractButton>(window, "Option1_1").click();
+    findWidget<QAbstractButton>(window, "Option2_4").click();
+    auto* execute = &findWidget<QPushButton>(window, "Command2");
     bool askedOnWindowsThread = false;
     bool executeEnabledDuringRun = true;
     prompter.whileAsked = [&] {
         askedOnWindowsThread = QThread::currentThread() == window.thread();
         executeEnabledDuringRun = execute->isEnabled();
-        window.findChild<QPushButton*>("cancelButton")->click();
+        auto* cancel = window.findChild<QPushButton*>("cancelButton");
+        ASSERT_NE(cancel, nullptr);
+        cancel->click();
     };
     prompter.answers = {true};
 
