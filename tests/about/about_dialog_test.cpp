@@ -4,6 +4,7 @@
 #include "support/fake_program_starter.h"
 #include "support/fake_prompter.h"
 #include "support/fake_registry.h"
+#include "support/widget_lookup.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,6 +12,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+
+using namespace test_support;
 
 namespace {
 
@@ -125,8 +128,8 @@ TEST_F(AboutDialogTest, EscAndEnterCloseItUnlessTheToolButtonHasTheFocus) {
 TEST_F(AboutDialogTest, ShowsTheVersionOfTheBuildInTheDesignedLayout) {
     AboutDialog* dialog = m_about.show(nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Fennickのﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(dialog->findChild<QLabel*>("lblVersion")->text(), "ﾊﾞｰｼﾞｮﾝ 1.1.0");
-    EXPECT_EQ(dialog->findChild<QLabel*>("lblTitle")->text(), "Fennick");
+    EXPECT_EQ(findWidget<QLabel>(*dialog, "lblVersion").text(), "ﾊﾞｰｼﾞｮﾝ 1.1.0");
+    EXPECT_EQ(findWidget<QLabel>(*dialog, "lblTitle").text(), "Fennick");
     EXPECT_STREQ(FENNICK_FILE_VERSION, "1.1.0.0");
     EXPECT_STREQ(FENNICK_VERSION_TEXT, "1.01");
 
@@ -134,10 +137,10 @@ TEST_F(AboutDialogTest, ShowsTheVersionOfTheBuildInTheDesignedLayout) {
     EXPECT_EQ(dialog->minimumSize(), QSize(382, 237));
     EXPECT_EQ(dialog->maximumSize(), QSize(382, 237));
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
-    EXPECT_EQ(dialog->findChild<QPushButton*>("cmdOK")->geometry(), QRect(283, 175, 92, 23));
-    EXPECT_EQ(dialog->findChild<QPushButton*>("cmdSysInfo")->geometry(), QRect(284, 205, 92, 23));
-    EXPECT_EQ(dialog->findChild<QLabel*>("Label2")->geometry(), QRect(14, 194, 265, 41));
-    const QLabel* icon = dialog->findChild<QLabel*>("picIcon");
+    EXPECT_EQ(findWidget<QPushButton>(*dialog, "cmdOK").geometry(), QRect(283, 175, 92, 23));
+    EXPECT_EQ(findWidget<QPushButton>(*dialog, "cmdSysInfo").geometry(), QRect(284, 205, 92, 23));
+    EXPECT_EQ(findWidget<QLabel>(*dialog, "Label2").geometry(), QRect(14, 194, 265, 41));
+    const QLabel* icon = &findWidget<QLabel>(*dialog, "picIcon");
     EXPECT_EQ(icon->geometry(), QRect(16, 16, 36, 36));
     EXPECT_EQ(icon->pixmap().size(), QSize(32, 32));
 }

@@ -9,6 +9,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+using namespace test_support;
+
 namespace {
 
 const QString kPathKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");

@@ -6,6 +6,8 @@
 
 #include <X11/Xlib.h>
 
+using namespace test_support;
+
 namespace {
 
 // Whether a top-level window with this title shows on the display within

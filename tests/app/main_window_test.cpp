@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QTest>
 
+using namespace test_support;
+
 namespace {
 
 class MainWindowTest : public WindowTest {
@@ -141,7 +143,7 @@ TEST_F(MainWindowTest, ProfileZeroIsLoadedOnceAndItsErrorsAreShown) {
     FakePrompter prompter;
     MainWindow window(prompter, m_dialogs, m_registry, m_starter);
     EXPECT_TRUE(window.startInteractive(""));
-    EXPECT_EQ(window.findChild<QListWidget*>("list_File")->count(), 1);
+    EXPECT_EQ(findWidget<QListWidget>(window, "list_File").count(), 1);
     ASSERT_EQ(prompter.messages.size(), 1);
     EXPECT_TRUE(prompter.messages.front().text.contains(path("0copylist.txt")));
 }
@@ -194,8 +196,8 @@ TEST_F(MainWindowTest, TheAboutButtonShowsOneDialogThatOutlivesTheClosedWindow) 
     {
         MainWindow window(m_prompter, m_dialogs, m_registry, m_starter);
         window.show();
-        window.findChild<QAbstractButton*>("Command4")->click();
-        window.findChild<QAbstractButton*>("Command4")->click();
+        findWidget<QAbstractButton>(window, "Command4").click();
+        findWidget<QAbstractButton>(window, "Command4").click();
         QList<QWidget*> dialogs;
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (widget->objectName() == "frmAbout")

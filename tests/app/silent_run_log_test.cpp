@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace test_support;
+
 TEST(SilentRunLog, ADeleteRunIntoTheTrashIsLogged) {
     AppSandbox sandbox;
     ASSERT_TRUE(sandbox.isValid());

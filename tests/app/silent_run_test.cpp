@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+using namespace test_support;
+
 namespace {
 
 const QDateTime kOldTime(QDate(2021, 3, 4), QTime(5, 6, 7));

@@ -2,44 +2,43 @@
 #include "files/app_folder.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
+#include "support/temporary_app_folder.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+using namespace test_support;
+
 namespace {
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public TemporaryAppFolderTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(m_dir.path());
-        ASSERT_TRUE(writeBytes(m_dir.path() + "/src/a.txt", "a"));
-        ASSERT_TRUE(
-            writeBytes(m_dir.path() + "/7copylist.txt",
-                       (m_dir.path() + "/out/," + m_dir.path() + "/src/a.txt\r\n").toUtf8()));
-        QDir().mkpath(m_dir.path() + "/out");
+        TemporaryAppFolderTest::SetUp();
+        ASSERT_TRUE(writeBytes(path("src/a.txt"), "a"));
+        ASSERT_TRUE(writeBytes(path("7copylist.txt"),
+                               (path("out/") + "," + path("src/a.txt") + "\r\n").toUtf8()));
+        QDir().mkpath(path("out"));
     }
-    void TearDown() override { setAppFolderForTesting(QString()); }
 
-    QTemporaryDir m_dir;
     FakePrompter m_prompter;
 };
 
 TEST_F(StartupTest, ASilentRunUsesTheSettingsOfTheApplicationFolder) {
-    ASSERT_TRUE(writeBytes(m_dir.path() + "/_Fennick.ini", "[MSG]\r\nPreview=1\r\nMOVE=moved\r\n"));
+    ASSERT_TRUE(writeBytes(path("_Fennick.ini"), "[MSG]\r\nPreview=1\r\nMOVE=moved\r\n"));
     const StartupOutcome outcome = startUp("/M7", false, m_prompter);
     EXPECT_EQ(outcome.decision.path, LaunchPath::SilentRun);
     EXPECT_EQ(outcome.exitStatus, 0);
     EXPECT_EQ(m_prompter.messageTexts(), QStringList{"moved"});
-    EXPECT_TRUE(QFileInfo::exists(m_dir.path() + "/out/a.txt"));
-    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + "/src/a.txt"));
+    EXPECT_TRUE(QFileInfo::exists(path("out/a.txt")));
+    EXPECT_FALSE(QFileInfo::exists(path("src/a.txt")));
 }
 
 TEST_F(StartupTest, AFailedRunEndsWithStatusOne) {
     const StartupOutcome outcome = startUp("/c", false, m_prompter);
     EXPECT_EQ(outcome.exitStatus, 1);
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{"ファイルが見つかりません: " + m_dir.path() + "/ccopylist.txt"});
+              QStringList{"ファイルが見つかりません: " + path("ccopylist.txt")});
 }
 
 TEST_F(StartupTest, AWindowStartRunsNothing) {
@@ -49,7 +48,7 @@ TEST_F(StartupTest, AWindowStartRunsNothing) {
         EXPECT_NE(outcome.decision.path, LaunchPath::SilentRun) << argument;
     }
     EXPECT_TRUE(m_prompter.messages.isEmpty());
-    EXPECT_TRUE(QFileInfo::exists(m_dir.path() + "/src/a.txt"));
+    EXPECT_TRUE(QFileInfo::exists(path("src/a.txt")));
 }
 
 } // namespace

@@ -2,23 +2,15 @@
 // loaded back by a profile click and run by the real program exactly as named, or refused with a
 // message naming it, and no name ever adds a line to the settings file or a job list file.
 
-#include "app/main_window.h"
-#include "editing/file_list_widget.h"
-#include "files/app_folder.h"
 #include "files/settings.h"
 #include "support/app_sandbox.h"
-#include "support/fake_file_dialogs.h"
-#include "support/fake_program_starter.h"
-#include "support/fake_prompter.h"
-#include "support/fake_registry.h"
-#include "support/gui_application.h"
 #include "support/run_expectations.h"
+#include "support/window_test.h"
 
-#include <QLineEdit>
 #include <QMimeData>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QUrl>
+
+using namespace test_support;
 
 namespace {
 
@@ -42,23 +34,18 @@ class HostileNames : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { ensureGuiApplication(); }
 
-    void SetUp() override {
-        ASSERT_TRUE(m_sandbox.isValid());
-        setAppFolderForTesting(m_sandbox.appFolder());
-    }
-    void TearDown() override { setAppFolderForTesting(QString()); }
+    // The sandbox's application folder is the window's too.
+    void SetUp() override { ASSERT_TRUE(m_sandbox.isValid()); }
 
-    QLineEdit* box(int i) { return m_window.findChild<QLineEdit*>(QString("Text1_%1").arg(i)); }
-    void click(const QString& name) { m_window.findChild<QAbstractButton*>(name)->click(); }
-    void selectProfile(int profile) {
-        m_window.findChild<QRadioButton*>(QString("Option2_%1").arg(profile))->click();
-    }
+    QLineEdit* box(int i) { return &findWidget<QLineEdit>(m_window, QString("Text1_%1").arg(i)); }
+    void click(const QString& name) { findWidget<QAbstractButton>(m_window, name).click(); }
+    void selectProfile(int profile) { click(QString("Option2_%1").arg(profile)); }
+    FileListWidget& list() { return findWidget<FileListWidget>(m_window, "list_File"); }
 
     QStringList entries() {
-        auto* list = m_window.findChild<FileListWidget*>("list_File");
         QStringList texts;
-        for (int i = 0; i < list->count(); ++i)
-            texts.append(list->item(i)->text());
+        for (int i = 0; i < list().count(); ++i)
+            texts.append(list().item(i)->text());
         return texts;
     }
 
@@ -69,7 +56,7 @@ class HostileNames : public ::testing::Test {
         for (const QString& path : paths)
             urls.append(QUrl::fromLocalFile(path));
         data.setUrls(urls);
-        EXPECT_TRUE(m_window.findChild<FileListWidget*>("list_File")->dropLocalFiles(&data));
+        EXPECT_TRUE(list().dropLocalFiles(&data));
     }
 
     // The destination browse, answered with the folder.
@@ -163,13 +150,12 @@ TEST_F(HostileNames, WhatAJobListCannotHoldIsRefusedAndNothingIsWritten) {
             << shown.front().toStdString();
         EXPECT_EQ(readBytes(jobListPath), savedJob);
     };
-    auto* list = m_window.findChild<FileListWidget*>("list_File");
     for (const QString name : {"say \"hi\".txt", "\"", "two\nlines", "cr\rname", "\r\n"}) {
         SCOPED_TRACE(name.toStdString());
         writeFile(src + u'/' + name, "bad");
         drop({src + u'/' + name});
         expectRefusedSave(src + u'/' + name);
-        list->item(list->count() - 1)->setSelected(false);
+        list().item(list().count() - 1)->setSelected(false);
     }
 
     // A destination folder with a double quote is stored, but a job list cannot hold it.

@@ -11,6 +11,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace test_support;
+
 namespace {
 
 class JobEditingTest : public WindowTest {
@@ -70,7 +72,7 @@ TEST_F(JobEditingTest, TheFolderBrowserStartsFromTheSourceFilesFolder) {
 TEST_F(JobEditingTest, AChosenFolderIsStoredForTheSelectedProfileAtOnce) {
     ASSERT_TRUE(writeBytes(path("_Fennick.ini"), "[SEND Folder]\r\nFolderName3=/three\r\n"));
     ASSERT_TRUE(writeBytes(path("data/list.txt"), "x"));
-    m_window.findChild<QRadioButton*>("Option2_5")->click();
+    click("Option2_5");
     box(0)->setText(path("data/list.txt"));
     m_dialogs.answers = {"/out/five"};
     click("Command1_2");
@@ -141,7 +143,7 @@ TEST_F(JobEditingTest, SavesTheSelectedEntriesOrSaysWhyNot) {
     ASSERT_EQ(m_prompter.messages.size(), 1);
     EXPECT_TRUE(m_prompter.messages.front().text.startsWith("BATファイルを作成できませんでした。"));
     EXPECT_EQ(readBytes(jobList), "/out/,/src/a.txt\r\n/out/,\"/src/c, d.txt\"\r\n");
-    EXPECT_EQ(entriesOf(m_dir.path()), QStringList{"0copylist.txt"});
+    EXPECT_EQ(entriesOf(m_folder.appFolder()), QStringList{"0copylist.txt"});
 
     // Nothing selected leaves an empty job.
     m_prompter.messages.clear();
@@ -155,8 +157,8 @@ TEST_F(JobEditingTest, AJobBuiltInTheWindowRunsFromTheExecuteButton) {
     ASSERT_TRUE(writeBytes(path("src/a.txt"), "A"));
     ASSERT_TRUE(writeBytes(path("src/日本 語.txt"), "J"));
     QDir().mkpath(path("out"));
-    m_window.findChild<QRadioButton*>("Option2_9")->click();
-    m_window.findChild<QRadioButton*>("Option1_2")->click();
+    click("Option2_9");
+    click("Option1_2");
     QMimeData files;
     files.setUrls(
         {QUrl::fromLocalFile(path("src/a.txt")), QUrl::fromLocalFile(path("src/日本 語.txt"))});

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace test_support;
+
 namespace {
 
 // Only <prefix>/bin/<program> with <prefix>/lib/fennick/<display module> is

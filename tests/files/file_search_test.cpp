@@ -7,6 +7,8 @@
 
 #include <QTemporaryDir>
 
+using namespace test_support;
+
 namespace {
 
 TEST(WildcardTest, MatchesStarAndQuestionMarkOnly) {

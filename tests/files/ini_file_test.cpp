@@ -1,6 +1,7 @@
 #include "files/app_folder.h"
 #include "files/ini_file.h"
 #include "files/settings.h"
+#include "support/temporary_app_folder.h"
 #include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@
 #include <unistd.h>
 
 #include <ostream>
+
+using namespace test_support;
 
 // Shows texts readably in failure messages.
 void PrintTo(const QString& text, std::ostream* out) {
@@ -140,23 +143,16 @@ TEST(IniText, AwkwardValuesReadBackUnchanged) {
     }
 }
 
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public TemporaryAppFolderTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(m_dir.path());
-    }
-    void TearDown() override { setAppFolderForTesting(QString()); }
-
     QStringList entries() const {
-        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(m_folder.root())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-
-    QTemporaryDir m_dir;
 };
 
 TEST_F(SettingsFile, FirstWriteCreatesTheFileAndLaterWritesKeepOtherLines) {
-    const QString path = m_dir.filePath("_Fennick.ini");
+    const QString path = m_folder.path("_Fennick.ini");
     ASSERT_EQ(settingsFilePath(), path);
     EXPECT_EQ(GetIniValue(kSend, "FolderName3"), "");
     ASSERT_TRUE(PutIniValue(kSend, "FolderName3", "/first").ok());
@@ -209,16 +205,16 @@ TEST_F(SettingsFile, FailedWritesLeaveEverythingAsItWas) {
     EXPECT_TRUE(result.error().endsWith(path));
     EXPECT_EQ(readBytes(path), "[SEND Folder]\r\nFolderName3=/old\r\n");
 
-    const QString missing = m_dir.filePath("missing/_Fennick.ini");
+    const QString missing = m_folder.path("missing/_Fennick.ini");
     result = writeIniValue(missing, kSend, "FolderName3", "/new");
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.error().startsWith("パスが見つかりません")) << result.error().toStdString();
     EXPECT_TRUE(result.error().endsWith(missing));
-    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("missing")));
+    EXPECT_FALSE(QFileInfo::exists(m_folder.path("missing")));
 
     // A folder in the way of the settings file fails also for root.
     ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir("_Fennick.ini"));
+    ASSERT_TRUE(QDir(m_folder.root()).mkdir("_Fennick.ini"));
     result = PutIniValue(kSend, "FolderName3", "/new");
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.error().contains("フォルダー")) << result.error().toStdString();
@@ -247,16 +243,16 @@ TEST_F(SettingsFile, WriteCutOffKeepsTheOldFile) {
 TEST_F(SettingsFile, ReadOnlyFolderRefusesTheWrite) {
     const QString path = settingsFilePath();
     writeBytes(path, "[SEND Folder]\nFolderName3=/old\n");
-    const QFileDevice::Permissions writable = QFile::permissions(m_dir.path());
+    const QFileDevice::Permissions writable = QFile::permissions(m_folder.root());
     // Readable and searchable by everyone, writable by nobody but root.
-    ASSERT_TRUE(QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                        QFileDevice::ReadOther |
-                                                        QFileDevice::ExeOther));
+    ASSERT_TRUE(
+        QFile::setPermissions(m_folder.root(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                   QFileDevice::ReadOther | QFileDevice::ExeOther));
     const bool refused = checkAsUnprivilegedUser([&] {
         return PutIniValue(kSend, "FolderName3", "/new").error() ==
                "アクセスが拒否されました: " + path;
     });
-    QFile::setPermissions(m_dir.path(), writable);
+    QFile::setPermissions(m_folder.root(), writable);
     EXPECT_TRUE(refused);
     EXPECT_EQ(readBytes(path), "[SEND Folder]\nFolderName3=/old\n");
     EXPECT_EQ(entries(), QStringList{"_Fennick.ini"});

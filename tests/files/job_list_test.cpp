@@ -6,6 +6,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+using namespace test_support;
+
 namespace {
 
 std::optional<JobRecord> parse(const char* line) {

@@ -7,6 +7,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+using namespace test_support;
+
 namespace {
 
 TEST(DesktopSessionTest, WithoutADisplayOnlyTheLauncherVariableHoldsShift) {

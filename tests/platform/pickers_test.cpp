@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+using namespace test_support;
+
 namespace {
 
 TEST(PickersTest, APickedFileSetsTheLastUsedAndTheCurrentFolder) {

@@ -16,6 +16,8 @@
 #include <optional>
 #include <vector>
 
+using namespace test_support;
+
 namespace {
 
 // More than two chunks of the copy loop.

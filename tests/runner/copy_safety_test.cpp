@@ -16,6 +16,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using namespace test_support;
+
 namespace {
 
 const QByteArray kOldContent(100 * 1024, 'o');

@@ -2,27 +2,25 @@
 #include "runner/job_runner.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
+#include "support/temporary_app_folder.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
 
+using namespace test_support;
+
 namespace {
 
-class JobRunnerTest : public ::testing::Test {
+class JobRunnerTest : public TemporaryAppFolderTest {
   protected:
+    JobRunnerTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
+
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(path(QStringLiteral("app")));
-        QDir().mkpath(path(QStringLiteral("app")));
+        TemporaryAppFolderTest::SetUp();
         QDir().mkpath(path(QStringLiteral("src")));
         QDir().mkpath(path(QStringLiteral("out")));
-    }
-    void TearDown() override { setAppFolderForTesting(QString()); }
-
-    QString path(const QString& relative) const {
-        return m_dir.path() + QLatin1Char('/') + relative;
     }
 
     void writeJobList(const QString& profileText, const QStringList& lines) {
@@ -46,7 +44,6 @@ class JobRunnerTest : public ::testing::Test {
         return runner.run(mode, profile, settings, GetAppFolder());
     }
 
-    QTemporaryDir m_dir;
     FakePrompter m_prompter;
 };
 
@@ -165,7 +162,7 @@ TEST_F(JobRunnerTest, AMoveKeepsItsSourceWhenTheCopyFails) {
 TEST_F(JobRunnerTest, MovesAcrossFileSystemsByCopyingFirst) {
     QTemporaryDir other(QStringLiteral("/dev/shm/fennick-test-XXXXXX"));
     struct stat here, there;
-    if (!other.isValid() || stat(QFile::encodeName(m_dir.path()).constData(), &here) != 0 ||
+    if (!other.isValid() || stat(QFile::encodeName(m_folder.root()).constData(), &here) != 0 ||
         stat(QFile::encodeName(other.path()).constData(), &there) != 0 ||
         here.st_dev == there.st_dev)
         GTEST_SKIP() << "no second file system to move across";

@@ -12,6 +12,8 @@
 
 #include <unistd.h>
 
+using namespace test_support;
+
 namespace {
 
 // The program run by a user without root's rights over the files: as root through setpriv as
@@ -136,12 +138,12 @@ TEST(RunFailures, CopyOntoItselfFailsAndKeepsTheFile) {
     writeFile(src + QStringLiteral("/self.txt"), "self");
 
     // The same folder, written differently and reached through a symbolic link.
-    const QList<JobRecord> records = {{src, src + QStringLiteral("/self.txt")},
-                                      {src + u'/', src + QStringLiteral("/self.txt")},
-                                      {link, src + QStringLiteral("/self.txt")},
-                                      {src, link + QStringLiteral("/self.txt")}};
+    const QList<JobLine> records = {{src, src + QStringLiteral("/self.txt")},
+                                    {src + u'/', src + QStringLiteral("/self.txt")},
+                                    {link, src + QStringLiteral("/self.txt")},
+                                    {src, link + QStringLiteral("/self.txt")}};
     for (const QString& argument : {QStringLiteral("/c3"), QStringLiteral("/m3")}) {
-        for (const JobRecord& record : records) {
+        for (const JobLine& record : records) {
             SCOPED_TRACE(
                 (argument + u' ' + record.destination + u',' + record.source).toStdString());
             sandbox.writeJobList(QStringLiteral("3"), {record});

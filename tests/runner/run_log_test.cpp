@@ -14,6 +14,8 @@
 
 #include <sys/stat.h>
 
+using namespace test_support;
+
 namespace {
 
 const QDateTime kStart(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(9 * 3600));

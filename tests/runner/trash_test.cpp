@@ -15,6 +15,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace test_support;
+
 namespace {
 
 class TrashTest : public ::testing::Test {

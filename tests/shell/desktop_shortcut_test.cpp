@@ -4,6 +4,7 @@
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/launcher_reader.h"
+#include "support/temporary_app_folder.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -12,6 +13,8 @@
 #include <QtEndian>
 
 #include <sys/stat.h>
+
+using namespace test_support;
 
 namespace {
 
@@ -34,24 +37,22 @@ std::optional<QMap<QString, QString>> lnkinfo(const QString& path) {
     return fields;
 }
 
-class DesktopShortcutTest : public ::testing::Test {
+class DesktopShortcutTest : public TemporaryAppFolderTest {
   protected:
+    DesktopShortcutTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
+
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
+        TemporaryAppFolderTest::SetUp();
         arrangeFolders();
     }
     void arrangeFolders() {
-        m_appFolder = m_dir.path() + QStringLiteral("/app/");
-        m_desktop = m_dir.path() + QStringLiteral("/デスクトップ");
-        QDir().mkpath(m_appFolder);
+        m_appFolder = m_folder.appFolder();
+        m_desktop = path(QStringLiteral("デスクトップ"));
         QDir().mkpath(m_desktop);
         setAppFolderForTesting(m_appFolder);
         qputenv("XDG_DESKTOP_DIR", m_desktop.toUtf8());
     }
-    void TearDown() override {
-        setAppFolderForTesting(QString());
-        qunsetenv("XDG_DESKTOP_DIR");
-    }
+    void TearDown() override { qunsetenv("XDG_DESKTOP_DIR"); }
 
     void setIconLibrarySetting(const char* value) {
         ASSERT_TRUE(writeBytes(m_appFolder + "_Fennick.ini", QByteArray("[ICON]\nICL=") + value));
@@ -76,7 +77,6 @@ class DesktopShortcutTest : public ::testing::Test {
 
     // The file name of this test program, which the shortcuts start.
     const QString m_executable = QFileInfo(QFile::symLinkTarget("/proc/self/exe")).fileName();
-    QTemporaryDir m_dir;
     QString m_appFolder;
     QString m_desktop;
     FakePrompter m_prompter;
@@ -114,10 +114,10 @@ TEST_F(DesktopShortcutTest, TargetsAndIconsAreExpandedButTheLauncherStartsTheRea
     if (QStandardPaths::findExecutable("lnkinfo").isEmpty())
         GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
     qputenv("FENNICK_TEST_FOLDER", "ビルド 1");
-    m_appFolder = m_dir.path() + "/%FENNICK_TEST_FOLDER%/%UNSET_TEST_NAME%/";
+    m_appFolder = path("%FENNICK_TEST_FOLDER%/%UNSET_TEST_NAME%/");
     setAppFolderForTesting(m_appFolder);
     ASSERT_TRUE(createDesktopShortcut(RunMode::Copy, 5, m_prompter).ok());
-    const QString expanded = m_dir.path() + "/ビルド 1/%UNSET_TEST_NAME%/";
+    const QString expanded = path("ビルド 1/%UNSET_TEST_NAME%/");
     expectLink("バッチコピー5.lnk", expanded + m_executable, "/c5", expanded + "GLENDOR.icl", 0);
     const QByteArray launcher = readBytes(m_desktop + "/バッチコピー5.desktop");
     EXPECT_EQ(launcherCommand(launcher, "Desktop Entry"),
@@ -158,7 +158,7 @@ TEST_F(DesktopShortcutTest, TargetsAndIconsAreExpandedButTheLauncherStartsTheRea
 
 TEST_F(DesktopShortcutTest, LaunchersAreExecutableAndShowTheRunModesImage) {
     // The build puts the images beside the program.
-    setAppFolderForTesting(QFileInfo(FENNICK_EXECUTABLE).path());
+    setAppFolderForTesting(FENNICK_BUILD_FOLDER);
     for (const auto& [mode, stem] :
          {std::pair{RunMode::Copy, "バッチコピー1"}, std::pair{RunMode::Delete, "バッチ削除1"},
           std::pair{RunMode::Move, "バッチ移動1"}}) {
@@ -177,9 +177,9 @@ TEST_F(DesktopShortcutTest, LaunchersAreExecutableAndShowTheRunModesImage) {
 
 TEST_F(DesktopShortcutTest, AFailureIsShownAndLeavesNoFile) {
     const QString lead = "デスクトップにショートカットを作成できませんでした。\n";
-    const QString missing = m_dir.path() + "/no desktop";
+    const QString missing = path("no desktop");
     const QString blocked = m_desktop + "/バッチコピー0.lnk";
-    const QString badApp = m_dir.path() + "/a=b/";
+    const QString badApp = path("a=b/");
     struct Case {
         const char* what;
         std::function<void()> arrange;

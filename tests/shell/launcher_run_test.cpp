@@ -1,5 +1,6 @@
 #include "shell/shortcut_files.h"
 #include "shell/shortcut_writer.h"
+#include "support/app_sandbox.h"
 #include "support/file_helpers.h"
 #include "support/launcher_reader.h"
 #include "support/qt_printers.h"
@@ -13,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+using namespace test_support;
+
 namespace {
 
 // The built program, copied into a folder whose name a careless launcher
@@ -21,22 +24,14 @@ namespace {
 class LauncherRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        m_appFolder = m_dir.path() + QStringLiteral("/a b\"$%`\\日本語 'x'/");
-        m_source = m_dir.path() + QStringLiteral("/src/a.txt");
-        m_copy = m_dir.path() + QStringLiteral("/out/a.txt");
-        ASSERT_TRUE(QDir().mkpath(m_appFolder));
-        ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/out")));
-        ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/desktop")));
-        ASSERT_TRUE(QFile::copy(FENNICK_EXECUTABLE, m_appFolder + QStringLiteral("Fennick")));
+        ASSERT_TRUE(m_sandbox.isValid());
         ASSERT_TRUE(writeBytes(m_source, "data"));
-        ASSERT_TRUE(writeBytes(m_appFolder + QStringLiteral("0copylist.txt"),
-                               (m_dir.path() + "/out/," + m_source + "\r\n").toUtf8()));
+        m_sandbox.writeJobList(QStringLiteral("0"), {{m_sandbox.makeFolder("out"), m_source}});
 
         ShortcutRequest request;
         request.appFolder = m_appFolder;
         request.executableName = QStringLiteral("Fennick");
-        request.desktopFolder = m_dir.path() + QStringLiteral("/desktop");
+        request.desktopFolder = m_sandbox.makeFolder(QStringLiteral("desktop"));
         ShortcutFiles files;
         ASSERT_TRUE(composeShortcutFiles(request, QProcessEnvironment(), files).ok());
         ASSERT_TRUE(writeShortcutFiles(files).ok());
@@ -55,10 +50,10 @@ class LauncherRunTest : public ::testing::Test {
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
-    QTemporaryDir m_dir;
-    QString m_appFolder;
-    QString m_source;
-    QString m_copy;
+    AppSandbox m_sandbox{QStringLiteral("a b\"$%`\\日本語 'x'")};
+    QString m_appFolder = m_sandbox.appFolder();
+    QString m_source = m_sandbox.path(QStringLiteral("src/a.txt"));
+    QString m_copy = m_sandbox.path(QStringLiteral("out/a.txt"));
     QString m_launcherPath;
 };
 

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+using namespace test_support;
+
 namespace {
 
 // Names that a shell or a launcher reader would take apart if written as

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/disk_files.h"
+#include "support/temporary_app_folder.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -9,14 +10,15 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-// One line of a job list file.
-struct JobRecord {
+namespace test_support {
+
+// One line of a job list file, as the sandbox writes it.
+struct JobLine {
     QString destination;
     QString source;
 };
@@ -36,27 +38,28 @@ struct RunOutcome {
     QString errors; // everything written to standard error
 };
 
-// A fresh application folder holding a copy of the built program (which takes its own folder
-// as the application folder), beside room for the files a job works on. The program is run as
-// from a terminal, a launcher or cron without a desktop session: no display, SHIFT not held.
+// A temporary application folder holding a copy of the built program (which takes its own
+// folder as the application folder), beside room for the files a job works on. The program is
+// run as from a terminal, a launcher or cron without a desktop session: no display, SHIFT not
+// held. The program's code in the test process uses the same application folder.
 class AppSandbox {
   public:
     static inline const QString kCopyDone = QStringLiteral("コピーが終わりました");
     static inline const QString kDeleteDone = QStringLiteral("削除が終わりました");
     static inline const QString kMoveDone = QStringLiteral("移動が終わりました");
 
-    AppSandbox() {
-        m_valid = m_root.isValid() && QDir().mkpath(appFolder()) &&
-                  QDir().mkpath(path(QStringLiteral("elsewhere"))) &&
+    explicit AppSandbox(const QString& appSubfolder = QStringLiteral("app"))
+        : m_folder(appSubfolder) {
+        m_valid = m_folder.isValid() && QDir().mkpath(path(QStringLiteral("elsewhere"))) &&
                   QFile::copy(QStringLiteral(FENNICK_EXECUTABLE), executable());
     }
 
     bool isValid() const { return m_valid; }
 
     // The sandbox's own folder; everything of a test lies below it.
-    QString root() const { return m_root.path(); }
-    QString path(const QString& relative) const { return root() + u'/' + relative; }
-    QString appFolder() const { return path(QStringLiteral("app/")); }
+    QString root() const { return m_folder.root(); }
+    QString path(const QString& relative) const { return m_folder.path(relative); }
+    QString appFolder() const { return m_folder.appFolder(); }
     QString executable() const { return appFolder() + QStringLiteral("Fennick"); }
     QString jobListPath(const QString& profileText) const {
         return appFolder() + profileText + QStringLiteral("copylist.txt");
@@ -78,10 +81,10 @@ class AppSandbox {
 
     // A job list file in UTF-8; a field is quoted when it holds a comma or starts or ends with a
     // blank, as the program's own writer does.
-    void writeJobList(const QString& profileText, const QList<JobRecord>& records,
+    void writeJobList(const QString& profileText, const QList<JobLine>& records,
                       const QByteArray& lineEnd = "\r\n") const {
         QByteArray content;
-        for (const JobRecord& record : records)
+        for (const JobLine& record : records)
             content += (field(record.destination) + u',' + field(record.source)).toUtf8() + lineEnd;
         writeFile(jobListPath(profileText), content);
     }
@@ -131,6 +134,8 @@ class AppSandbox {
         return quoted ? u'"' + text + u'"' : text;
     }
 
-    QTemporaryDir m_root;
+    TemporaryAppFolder m_folder;
     bool m_valid = false;
 };
+
+} // namespace test_support

@@ -15,6 +15,8 @@
 
 #include <sys/stat.h>
 
+namespace test_support {
+
 // File details the end-to-end checks look at. They share no code with the program, so a fault
 // in the program's file handling cannot hide itself in the checks.
 
@@ -42,3 +44,5 @@ inline void setModificationTime(const QString& path, const QDateTime& time) {
 inline QDateTime modificationTime(const QString& path) {
     return QFileInfo(path).lastModified();
 }
+
+} // namespace test_support

@@ -6,6 +6,8 @@
 
 #include <deque>
 
+namespace test_support {
+
 // Answers the choosers from a script and records how they were opened; a
 // chooser opened with no answer left fails the test.
 class FakeFileDialogs : public FileDialogs {
@@ -40,3 +42,5 @@ class FakeFileDialogs : public FileDialogs {
         return answer;
     }
 };
+
+} // namespace test_support

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+namespace test_support {
+
 // Records every start; only the programs listed as installed start.
 class FakeProgramStarter : public ProgramStarter {
   public:
@@ -15,3 +17,5 @@ class FakeProgramStarter : public ProgramStarter {
     QStringList installed;
     QStringList started;
 };
+
+} // namespace test_support

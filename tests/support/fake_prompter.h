@@ -10,6 +10,8 @@
 
 #include <deque>
 
+namespace test_support {
+
 // Records every message and answers questions from a script; a question
 // with no scripted answer left fails the test instead of hanging it.
 class FakePrompter : public Prompter {
@@ -52,3 +54,5 @@ class FakePrompter : public Prompter {
     QList<Shown> messages;
     QList<Shown> questions;
 };
+
+} // namespace test_support

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+namespace test_support {
+
 // Machine-wide keys held in memory. Records which values were asked for and
 // which keys are still open.
 class FakeRegistry : public Registry {
@@ -44,3 +46,5 @@ class FakeRegistry : public Registry {
     QHash<RegistryKey, QString> m_open;
     RegistryKey m_lastHandle = 0;
 };
+
+} // namespace test_support

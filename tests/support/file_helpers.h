@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QString>
 
+namespace test_support {
+
 // Small file helpers for tests that work in a temporary folder.
 
 inline bool writeBytes(const QString& path, const QByteArray& bytes) {
@@ -23,3 +25,5 @@ inline QStringList entriesOf(const QString& folder) {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+} // namespace test_support

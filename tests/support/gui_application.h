@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+namespace test_support {
+
 // Window tests need one QApplication for the whole test program. It is never
 // destroyed: tearing it down after GoogleTest's own statics is what crashes.
 inline void ensureGuiApplication() {
@@ -12,3 +14,5 @@ inline void ensureGuiApplication() {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
 }
+
+} // namespace test_support

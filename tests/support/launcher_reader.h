@@ -8,6 +8,8 @@
 
 #include <optional>
 
+namespace test_support {
+
 // A reader of desktop launchers written for the tests from the Desktop Entry
 // rules, sharing no code with the writer. It is strict: whatever a writer may
 // get wrong (a line that is no key, a repeated key, an unknown escape, a
@@ -124,3 +126,5 @@ inline std::optional<QStringList> launcherCommand(const QByteArray& bytes, const
         return std::nullopt;
     return execArguments(groups->value(group).value(QStringLiteral("Exec")));
 }
+
+} // namespace test_support

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace test_support {
+
 // A large file whose every MiB is told apart from the others, so that a copy that is cut,
 // reordered or mixed with other data does not pass for the original.
 class PatternFile {
@@ -48,3 +50,5 @@ class PatternFile {
         return bytes;
     }
 };
+
+} // namespace test_support

@@ -5,7 +5,9 @@
 
 #include <ostream>
 
-// Lets GoogleTest print Qt texts in failure messages.
+// Lets GoogleTest print Qt texts in failure messages. GoogleTest finds a
+// PrintTo by the argument's namespace, so these stay in the global one, as
+// Qt's types do.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }

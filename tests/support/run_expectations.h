@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace test_support {
+
 // The run finished (exit status 0) and said nothing: preview mode off, no error.
 inline void expectFinishedQuietly(const RunOutcome& outcome) {
     EXPECT_TRUE(outcome.endedByItself);
@@ -22,3 +24,5 @@ inline void expectFailure(const RunOutcome& outcome, const QString& sentence, co
         << "expected \"" << sentence.toStdString() << "\" and " << path.toStdString() << " in:\n"
         << outcome.errors.toStdString();
 }
+
+} // namespace test_support

@@ -12,6 +12,8 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+namespace test_support {
+
 // A small tmpfs mounted on a folder for the length of a test, so that the folder can be filled
 // up. Mounting needs root (as in CI); where it is impossible, isMounted() is false and whyNot()
 // says why, for the test's skip message.
@@ -69,3 +71,5 @@ class SmallTmpfs {
     bool m_mounted = false;
     std::string m_whyNot;
 };
+
+} // namespace test_support

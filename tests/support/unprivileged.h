@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace test_support {
+
 // Permission cases need a user that permissions apply to; root ignores them.
 // Runs a check in a child process that has dropped to the user "nobody" when
 // the test runs as root, or in this process otherwise. Returns the check's
@@ -22,3 +24,5 @@ template <typename Check> bool checkAsUnprivilegedUser(Check check) {
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
 }
+
+} // namespace test_support

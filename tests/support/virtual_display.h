@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+namespace test_support {
+
 // Runs a virtual X server for the test and points DISPLAY at it.
 class VirtualDisplay {
   public:
@@ -33,3 +35,5 @@ class VirtualDisplay {
     QProcess m_server;
     QByteArray m_name;
 };
+
+} // namespace test_support
