@@ -15,9 +15,10 @@ package) packages=("${build[@]}" "${package[@]}") ;;
 # liblnk-utils, libglib2.0-bin and desktop-file-utils read the desktop shortcuts
 # that the tests write (lnkinfo, gio, desktop-file-validate); python3 runs the
 # crash consistency test; clang builds the fuzz targets; the package test
-# builds the package and checks its menu entry and metainfo (appstreamcli).
-test) packages=("${build[@]}" "${package[@]}" libgtest-dev libgmock-dev libxtst-dev xvfb
-                util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
+# builds the package and checks its menu entry and metainfo (appstreamcli);
+# the window tests measure captions in the Japanese font.
+test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
+                xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
                 clang-14 libclang-rt-14-dev) ;;
 *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac

@@ -101,8 +101,9 @@ TEST_F(CopyProgressTest, CancelledMoveAcrossFileSystemsKeepsTheSource) {
     EXPECT_EQ(readBytes(path("src/big.bin")), kBigContent);
 }
 
-// A run stopped by its user shows no error and no completion text, and stops there.
-TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
+// A run stopped by its user shows how far it came, no error and no completion
+// text, and stops there.
+TEST_F(CopyProgressTest, CancelledRunSaysHowFarItCameAndStops) {
     setAppFolderForTesting(path("app"));
     ASSERT_TRUE(writeBytes(path("src/small.txt"), "small"));
     const QString out = path("out");
@@ -119,7 +120,7 @@ TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
     EXPECT_FALSE(runner.run(RunMode::Copy, QStringLiteral("3"), settings, GetAppFolder()));
     setAppFolderForTesting(QString());
     EXPECT_EQ(progress.reports.size(), 1u);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{});
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
     EXPECT_EQ(entriesOf(out), QStringList{});
 }
 

@@ -6,6 +6,7 @@
 #include "runner/execute_job.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
+#include "runner/run_monitor.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 
@@ -110,7 +111,8 @@ TEST_F(RunLogTest, ACancelledRunSaysWhere) {
 
 TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
     writeJobList({path("out") + ',' + source("a.txt")});
-    EXPECT_TRUE(executeSelectedJob(m_prompter, nullptr, "/out", RunMode::Copy, 3));
+    RunMonitor monitor;
+    EXPECT_TRUE(executeSelectedJob(m_prompter, monitor, "/out", RunMode::Copy, 3));
     const QStringList lines = logLines();
     EXPECT_TRUE(lines.value(0).startsWith("==== ")) << lines.value(0).toStdString();
     EXPECT_TRUE(lines.value(0).endsWith(" コピー プロファイル 3 ウィンドウから"));

@@ -109,7 +109,8 @@ TEST_F(TrashTest, AFileThatCannotBeTrashedStopsTheRunAndStays) {
     EXPECT_FALSE(run(RunMode::Delete, {first, second}));
     ASSERT_EQ(m_prompter.messageTexts().size(), 1);
     EXPECT_TRUE(m_prompter.messageTexts()[0].startsWith("ごみ箱に移動できません"));
-    EXPECT_TRUE(m_prompter.messageTexts()[0].endsWith(first));
+    EXPECT_TRUE(m_prompter.messageTexts()[0].endsWith(
+        first + "\nジョブリストの 1 行目で停止しました（0 件処理済み）。"));
     EXPECT_TRUE(QFileInfo::exists(first) && QFileInfo::exists(second));
     EXPECT_EQ(entriesOf(path("current")), QStringList());
 
