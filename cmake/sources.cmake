@@ -45,6 +45,7 @@ set(FENNICK_RUNNER_SOURCES
     runner/file_copy_linux.cpp
     runner/file_delete_linux.cpp
     runner/file_descriptor.h
+    runner/file_metadata.h runner/file_metadata_linux.cpp
     runner/file_move_linux.cpp
     runner/file_operations.h
     runner/file_paths.h runner/file_paths_linux.cpp
