@@ -13,6 +13,11 @@ using namespace test_support;
 
 namespace {
 
+// What the message of a run that failed at a record ends with.
+QString stoppedAt(int line, int done) {
+    return QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。").arg(line).arg(done);
+}
+
 class JobRunnerTest : public TemporaryAppFolderTest {
   protected:
     JobRunnerTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
@@ -81,7 +86,7 @@ TEST_F(JobRunnerTest, StopsAtTheFirstFailureAndKeepsWhatWasDone) {
     EXPECT_FALSE(run(RunMode::Move, "1"));
 
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + missing});
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + missing + stoppedAt(2, 1)});
     EXPECT_EQ(m_prompter.messages.front().caption, kApplicationTitle);
     EXPECT_TRUE(QFileInfo::exists(path("out/first.txt")));
     EXPECT_FALSE(QFileInfo::exists(first));
@@ -147,7 +152,7 @@ TEST_F(JobRunnerTest, AMoveKeepsItsSourceWhenTheCopyFails) {
     writeJobList("3", {path("nowhere") + "," + a});
     EXPECT_FALSE(run(RunMode::Move));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("パスが見つかりません: ") + path("nowhere")});
+              QStringList{QStringLiteral("パスが見つかりません: ") + path("nowhere") + stoppedAt(1, 0)});
     EXPECT_EQ(readBytes(a), "a.txt");
 
     // A pattern cannot be copied or moved, even when it matches.
@@ -155,7 +160,8 @@ TEST_F(JobRunnerTest, AMoveKeepsItsSourceWhenTheCopyFails) {
     writeJobList("3", {path("out") + "," + path("src/*.txt")});
     EXPECT_FALSE(run(RunMode::Move));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイル名が正しくありません: ") + path("src/*.txt")});
+              QStringList{QStringLiteral("ファイル名が正しくありません: ") + path("src/*.txt") +
+                          stoppedAt(1, 0)});
     EXPECT_EQ(readBytes(a), "a.txt");
 }
 
@@ -185,7 +191,8 @@ TEST_F(JobRunnerTest, DeletesPatternsWithoutPreview) {
     writeJobList("3", {"," + path("src/*.log")});
     EXPECT_FALSE(run(RunMode::Delete));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/*.log")});
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/*.log") +
+                          stoppedAt(1, 0)});
 }
 
 TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
@@ -209,7 +216,8 @@ TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
     m_prompter.answers = {false, false, true};
     EXPECT_FALSE(run(RunMode::Delete, "1"));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/missing.txt")});
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/missing.txt") +
+                          stoppedAt(3, 2)});
 }
 
 TEST_F(JobRunnerTest, ALineThatIsNoRecordStopsTheRun) {
@@ -222,6 +230,7 @@ TEST_F(JobRunnerTest, ALineThatIsNoRecordStopsTheRun) {
     ASSERT_EQ(m_prompter.messages.size(), 1);
     EXPECT_TRUE(m_prompter.messages.front().text.contains(path("app/3copylist.txt")));
     EXPECT_TRUE(m_prompter.messages.front().text.contains(QStringLiteral("2 行目")));
+    EXPECT_TRUE(m_prompter.messages.front().text.endsWith(stoppedAt(2, 1)));
 }
 
 TEST_F(JobRunnerTest, AFileWhoseNameHoldsWildcardsIsThatFileAlone) {
