@@ -27,8 +27,10 @@ import time
 SMALL_COUNT = 2000
 SMALL_SIZE = 4096
 BIG_SIZE = 256 * 1024 * 1024
+SPARSE_SIZE = 1024 * 1024 * 1024  # 1 GiB with 8 MiB of data in it
+CROSS_COUNT, CROSS_SIZE = 500, 64 * 1024
 MEMORY_RECORDS = (10_000, 100_000)
-CASES = ("new", "replace", "big", "move", "memory")
+CASES = ("new", "replace", "big", "sparse", "move", "crossmove", "memory")
 
 
 def quote_field(text):
@@ -139,6 +141,13 @@ def check_copies(sources, dest_dir):
     return None
 
 
+def check_moved(sources, dest_dir):
+    """Returns a problem text, or None when the sources have gone into dest_dir."""
+    if any(os.path.exists(s) for s in (sources[0], sources[-1])):
+        return "a source is still there"
+    return None if len(os.listdir(dest_dir)) == len(sources) else "files missing"
+
+
 class Bench:
     def __init__(self, args):
         self.args = args
@@ -241,21 +250,30 @@ class Bench:
                        ["cp", "--preserve=mode,timestamps"] + sources + [dest],
                        lambda: check_copies(sources, dest), 1.50, frees=("program",))
 
-    def case_big(self):
-        d = self.path("big-src")
+    def one_file(self, folder, name, profile, write):
+        """A source file that write(f) fills, its destination folder, its job list and the
+        prepare() that empties the destination and warms the source."""
+        d = self.path(folder + "-src")
         os.makedirs(d, exist_ok=True)
-        source = os.path.join(d, "big.bin")
+        source = os.path.join(d, name)
         with open(source, "wb") as f:
-            block = os.urandom(1 << 20)
-            for _ in range(BIG_SIZE >> 20):
-                f.write(block)
-        dest = self.path("big-dest")
-        write_job_list(self.app, "3", dest, [source])
+            write(f)
+        dest = self.path(folder + "-dest")
+        write_job_list(self.app, profile, dest, [source])
 
         def prepare():
             reset_dir(dest)
             warm([source])
 
+        return source, dest, prepare
+
+    def case_big(self):
+        def write(f):
+            block = os.urandom(1 << 20)
+            for _ in range(BIG_SIZE >> 20):
+                f.write(block)
+
+        source, dest, prepare = self.one_file("big", "big.bin", "3", write)
         self.alternate("one 256 MiB file", prepare, self.fennick("/c3"),
                        ["cp", "--preserve=mode,timestamps", source, dest],
                        lambda: check_copies([source], dest), 1.05)
@@ -270,13 +288,51 @@ class Bench:
             write_files(sources, self.small_data)
             self.retire(dest)
 
-        def check():
-            if any(os.path.exists(s) for s in (sources[0], sources[-1])):
-                return "a source is still there"
-            return None if len(os.listdir(dest)) == SMALL_COUNT else "files missing"
-
         self.alternate("move 2,000 files, same fs", prepare, self.fennick("/m4"),
-                       ["mv"] + sources + [dest], check, 1.10)
+                       ["mv"] + sources + [dest], lambda: check_moved(sources, dest), 1.10)
+
+    def case_sparse(self):
+        def write(f):
+            block = os.urandom(2 << 20)
+            for region in range(4):
+                f.seek(region * SPARSE_SIZE // 4)
+                f.write(block)
+            f.truncate(SPARSE_SIZE)
+
+        source, dest, prepare = self.one_file("sparse", "disk.img", "7", write)
+
+        def check():
+            problem = check_copies([source], dest)
+            copied = os.stat(os.path.join(dest, "disk.img")).st_blocks
+            if not problem and copied > 2 * os.stat(source).st_blocks:
+                problem = "holes filled: %d blocks allocated" % copied
+            return problem
+
+        self.alternate("1 GiB sparse (8 MiB data)", prepare, self.fennick("/c7"),
+                       ["cp", "--sparse=auto", "--preserve=mode,timestamps", source, dest],
+                       check, 1.10)
+
+    def case_crossmove(self):
+        other = other_file_system(self.args.dir, self.args.other_dir)
+        if other is None:
+            raise RuntimeError("crossmove: no folder on another file system (--other-dir)")
+        sources = [os.path.join(self.path("cross-src"), "file%04d.dat" % i)
+                   for i in range(CROSS_COUNT)]
+        data = [os.urandom(CROSS_SIZE) for _ in range(CROSS_COUNT)]
+        dest = tempfile.mkdtemp(prefix="fennick-bench-", dir=other)
+        write_job_list(self.app, "8", dest, sources)
+
+        def prepare():
+            self.retire(os.path.dirname(sources[0]))
+            write_files(sources, data)
+            reset_dir(dest)
+
+        try:
+            self.alternate("move 500 x 64 KiB, other fs", prepare, self.fennick("/m8"),
+                           ["mv"] + sources + [dest], lambda: check_moved(sources, dest), 1.50,
+                           frees=("program", "reference"))
+        finally:
+            shutil.rmtree(dest, ignore_errors=True)
 
     def case_memory(self):
         peaks = {}
@@ -326,6 +382,16 @@ class Bench:
             print(note)
 
 
+def other_file_system(folder, requested):
+    """A folder on another file system than folder's: the one asked for, else /dev/shm or
+    /tmp when they are another; None when there is none."""
+    home = os.stat(folder).st_dev
+    for candidate in [requested] if requested else ["/dev/shm", "/tmp"]:
+        if os.path.isdir(candidate) and os.stat(candidate).st_dev != home:
+            return candidate
+    return None
+
+
 def describe_machine(folder):
     df = subprocess.run(["df", "-T", folder], capture_output=True, text=True).stdout
     fs = df.splitlines()[-1].split()
@@ -340,6 +406,9 @@ def main():
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     p.add_argument("--exe", default=default_exe, help="the built Fennick executable")
     p.add_argument("--dir", default="/tmp", help="folder in which the data is built")
+    p.add_argument("--other-dir", default=None,
+                   help="folder on another file system, for the move across file systems "
+                   "(default: /dev/shm or /tmp, whichever is another)")
     p.add_argument("--rounds", type=int, default=7, help="timed rounds per case")
     p.add_argument("--memory-rounds", type=int, default=3, help="runs per record count")
     p.add_argument("--settle", type=float,

@@ -28,12 +28,14 @@ set(FENNICK_FILES_SOURCES
 set(FENNICK_PLATFORM_SOURCES
     platform/desktop_session.cpp platform/desktop_session.h
     platform/file_dialogs.h
+    platform/gui_thread_prompter.cpp platform/gui_thread_prompter.h
     platform/pickers.cpp platform/pickers.h
     platform/program_starter.cpp platform/program_starter.h
     platform/prompter.h
     platform/registry.h platform/registry_linux.cpp
     platform/terminal_prompter.cpp platform/terminal_prompter.h)
 set(FENNICK_PLATFORM_GUI_SOURCES
+    platform/designed_layout_widget.cpp platform/designed_layout_widget.h
     platform/desktop_session_x11.cpp
     platform/picker_dialog.cpp platform/picker_dialog.h
     platform/prompter_dialog.cpp platform/prompter_dialog.h)
@@ -45,11 +47,14 @@ set(FENNICK_RUNNER_SOURCES
     runner/file_copy_linux.cpp
     runner/file_delete_linux.cpp
     runner/file_descriptor.h
+    runner/file_metadata.h runner/file_metadata_linux.cpp
     runner/file_move_linux.cpp
     runner/file_operations.h
     runner/file_paths.h runner/file_paths_linux.cpp
     runner/job_runner.cpp runner/job_runner.h
     runner/run_log.cpp runner/run_log.h
+    runner/run_monitor.cpp runner/run_monitor.h
+    runner/run_on_worker.cpp runner/run_on_worker.h
     runner/run_progress.h
     runner/run_settings.cpp runner/run_settings.h
     runner/run_targets.cpp runner/run_targets.h
@@ -87,6 +92,8 @@ set(FENNICK_APP_SOURCES
     app/profile_loader.cpp app/profile_loader.h
     app/startup.cpp app/startup.h)
 set(FENNICK_APP_GUI_SOURCES
+    app/accessibility_widget.cpp app/accessibility_widget.h
+    app/busy_window.cpp app/busy_window.h
     app/main_window.cpp app/main_window.h)
 
 set(FENNICK_CORE_SOURCES)

@@ -5,7 +5,8 @@
 #   install-deps.sh package  what building the Debian package needs
 set -euo pipefail
 
-build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev)
+build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev
+       libacl1-dev libattr1-dev)
 # CPack's Debian generator finds the program's files with `file` and their
 # library dependencies with dpkg-shlibdeps (dpkg-dev).
 package=(dpkg-dev file)
@@ -15,10 +16,14 @@ package) packages=("${build[@]}" "${package[@]}") ;;
 # liblnk-utils, libglib2.0-bin and desktop-file-utils read the desktop shortcuts
 # that the tests write (lnkinfo, gio, desktop-file-validate); python3 runs the
 # crash consistency test; clang builds the fuzz targets; the package test
-# builds the package and checks its menu entry and metainfo (appstreamcli).
-test) packages=("${build[@]}" "${package[@]}" libgtest-dev libgmock-dev libxtst-dev xvfb
-                util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
-                clang-14 libclang-rt-14-dev) ;;
+# builds the package and checks its menu entry and metainfo (appstreamcli);
+# the window tests measure captions in the Japanese font; the file-system test
+# makes and mounts file systems (e2fsprogs to fuse3) and reads ACLs and
+# extended attributes (acl, attr).
+test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
+                xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
+                clang-14 libclang-rt-14-dev
+                e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr) ;;
 *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 

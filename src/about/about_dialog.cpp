@@ -2,6 +2,7 @@
 
 #include "about/system_info.h"
 #include "fennick_version.h"
+#include "platform/designed_layout_widget.h"
 #include "platform/prompter.h"
 
 #include <QLabel>
@@ -11,44 +12,21 @@
 
 namespace {
 
-// The layout is kept in twips, the unit it was designed in; 15 twips make one
-// logical pixel.
-int pixels(int twips) {
-    return qRound(twips / 15.0);
-}
-
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
-}
-
-QLabel* addLabel(QWidget* dialog, const char* name, const QString& text, const QRect& geometry) {
+QLabel* addLabel(DesignedLayout& layout, QWidget* dialog, const char* name, const QString& text,
+                 const QRect& twips, DesignedLayout::Text wrap = DesignedLayout::Text::OneLine) {
     auto* label = new QLabel(text, dialog);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
+    layout.add(label, twips, wrap);
     return label;
 }
 
-void setBlackText(QLabel* label) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    label->setPalette(palette);
-}
-
-QPushButton* addButton(QWidget* dialog, const char* name, const QString& text,
-                       const QRect& geometry) {
+QPushButton* addButton(DesignedLayout& layout, QWidget* dialog, const char* name,
+                       const QString& text, const QRect& twips) {
     auto* button = new QPushButton(text, dialog);
     button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
+    layout.add(button, twips);
     return button;
-}
-
-// The warning needs three lines in the height designed for them, and the
-// Japanese font's natural line spacing is wider than the design's.
-QString withTightLines(const QString& text) {
-    return QStringLiteral("<p style=\"line-height:73%; margin:0\">%1</p>")
-        .arg(text.toHtmlEscaped());
 }
 
 QString versionLabel() {
@@ -66,49 +44,47 @@ AboutDialog::AboutDialog(Prompter& prompter, Registry& registry, ProgramStarter&
       m_prompter(prompter), m_registry(registry), m_starter(starter) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(pixels(5730), pixels(3555));
     setWindowTitle(kApplicationTitle + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"));
     setAccessibleDescription(QStringLiteral(FENNICK_DESCRIPTION));
-    // The layout is measured for a 12-pixel font (9 points at 96 dpi); a larger
-    // desktop font would cut the texts off.
-    QFont designFont = font();
-    designFont.setPixelSize(12);
-    setFont(designFont);
     addControls();
 }
 
 void AboutDialog::addControls() {
+    // The desktop's font, and the design's positions scaled to it.
+    DesignedLayout layout(*this);
     QPushButton* ok =
-        addButton(this, "cmdOK", QStringLiteral("OK"), twipsRect(4245, 2625, 1380, 345));
+        addButton(layout, this, "cmdOK", QStringLiteral("OK"), {4245, 2625, 1380, 345});
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
 
-    QLabel* icon = addLabel(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
+    QLabel* icon = addLabel(layout, this, "picIcon", QString(), {240, 240, 540, 540});
     icon->setAlignment(Qt::AlignCenter);
     icon->setPixmap(QPixmap(QStringLiteral(":/about/about_icon.png")));
 
-    QPushButton* sysInfo = addButton(this, "cmdSysInfo", QStringLiteral("ｼｽﾃﾑ情報(&S)..."),
-                                     twipsRect(4260, 3075, 1380, 345));
+    QPushButton* sysInfo = addButton(layout, this, "cmdSysInfo", QStringLiteral("ｼｽﾃﾑ情報(&S)..."),
+                                     {4260, 3075, 1380, 345});
     connect(sysInfo, &QPushButton::clicked, this,
             [this] { StartSysInfo(m_registry, m_starter, m_prompter); });
 
     // The placeholders of the description and the warning stay on screen; the
-    // texts a user reads are in Label1 and Label2.
-    setBlackText(addLabel(this, "lblDescription", QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの説明"),
-                          twipsRect(1050, 1125, 3885, 270)));
-    setBlackText(addLabel(this, "lblDisclaimer", QStringLiteral("警告: ..."),
-                          twipsRect(255, 2625, 3870, 255)));
-    setBlackText(addLabel(this, "lblTitle", kApplicationTitle, twipsRect(1050, 240, 3885, 480)));
-    addLabel(this, "lblVersion", versionLabel(), twipsRect(1050, 780, 3885, 225));
-    addLabel(this, "Label1",
+    // texts a user reads are in Label1 and Label2. Every label takes the
+    // theme's text colour, so that it reads on a dark background too.
+    addLabel(layout, this, "lblDescription", QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの説明"),
+             {1050, 1125, 3885, 270});
+    addLabel(layout, this, "lblDisclaimer", QStringLiteral("警告: ..."), {255, 2625, 3870, 255});
+    addLabel(layout, this, "lblTitle", kApplicationTitle, {1050, 240, 3885, 480});
+    addLabel(layout, this, "lblVersion", versionLabel(), {1050, 780, 3885, 225});
+    addLabel(layout, this, "Label1",
              QStringLiteral("ファイルのコピー、削除、移動のバッチ処理を便利にするツール"),
-             twipsRect(1050, 1530, 3885, 585));
-    QLabel* warning = addLabel(
-        this, "Label2",
-        withTightLines(QStringLiteral("削除ショートカットの取り扱いにはご注意願います。"
-                                      "大事なファイルが無くなっても当方は責任を一切負いません。")),
-        twipsRect(210, 2910, 3975, 615));
-    warning->setTextFormat(Qt::RichText);
+             {1050, 1530, 3885, 585}, DesignedLayout::Text::Wraps);
+    addLabel(layout, this, "Label2",
+             QStringLiteral("削除ショートカットの取り扱いにはご注意願います。"
+                            "大事なファイルが無くなっても当方は責任を一切負いません。"),
+             {210, 2910, 3975, 615}, DesignedLayout::Text::Wraps);
+    setFixedSize(layout.apply({5730, 3555}));
+    m_greyLine = QRect(layout.toPixels({90, 2445}), layout.toPixels({5654, 2445}));
+    m_whiteLine = QRect(layout.toPixels({105, 2460}), layout.toPixels({5654, 2460}));
+    m_whiteLine.setHeight(2);
 
     // The picture never takes the focus, so Tab goes from OK to the tool button.
     setTabOrder(ok, icon);
@@ -118,13 +94,11 @@ void AboutDialog::addControls() {
 
 void AboutDialog::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
-    // An etched separator above the warning: a grey line over a white one twice as thick.
+    // An etched separator above the warning: a dark line over a light one
+    // twice as thick, in the theme's shades (grey and white in a light one).
     QPainter painter(this);
-    const int right = pixels(5654);
-    painter.fillRect(QRect(QPoint(pixels(90), pixels(2445)), QPoint(right, pixels(2445))),
-                     QColor(0x80, 0x80, 0x80));
-    painter.fillRect(QRect(QPoint(pixels(105), pixels(2460)), QPoint(right, pixels(2460) + 1)),
-                     Qt::white);
+    painter.fillRect(m_greyLine, palette().color(QPalette::Dark));
+    painter.fillRect(m_whiteLine, palette().color(QPalette::Light));
 }
 
 SingleAboutDialog::SingleAboutDialog(Prompter& prompter, Registry& registry,

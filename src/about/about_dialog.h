@@ -26,6 +26,8 @@ class AboutDialog : public QDialog {
     Prompter& m_prompter;
     Registry& m_registry;
     ProgramStarter& m_starter;
+    QRect m_greyLine;
+    QRect m_whiteLine;
 };
 
 // The About button's one dialog, kept by the main window. The first show()

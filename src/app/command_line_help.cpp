@@ -27,6 +27,7 @@ SHIFT キーを押しながら起動するか、環境変数 FENNICK_SHIFT=1 を
 ファイル (このプログラムのフォルダー: %2):
   _Fennick.ini                        設定ファイル
   0copylist.txt … 9copylist.txt       プロファイルごとのジョブリスト
+  _Fennick.log                        実行ログ
   インストールされたプログラムは $XDG_CONFIG_HOME/fennick/ (既定は
   ~/.config/fennick/) を、それ以外は実行ファイルのあるフォルダーを使います。
 

@@ -1,18 +1,23 @@
 #include "app/main_window.h"
 
+#include "app/accessibility_widget.h"
+#include "app/busy_window.h"
 #include "app/interactive_start.h"
 #include "app/profile_loader.h"
 #include "editing/destination_folder.h"
 #include "editing/file_list_widget.h"
 #include "editing/save_job.h"
 #include "files/app_folder.h"
+#include "platform/designed_layout_widget.h"
+#include "platform/gui_thread_prompter.h"
 #include "platform/prompter.h"
 #include "runner/execute_job.h"
+#include "runner/run_monitor.h"
+#include "runner/run_on_worker.h"
 #include "runner/run_progress_dialog.h"
 #include "shell/desktop_shortcut.h"
 
 #include <QButtonGroup>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,22 +26,23 @@
 
 namespace {
 
-// Positions are kept in twips, the unit the layout was drawn in; 15 twips
-// make one logical pixel, which Qt scales to the screen.
-QRect fromTwips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
 template <typename Widget>
-Widget* place(Widget* widget, const QString& objectName, const QRect& geometry) {
+Widget* place(DesignedLayout& layout, Widget* widget, const QString& objectName,
+              const QRect& twips) {
     widget->setObjectName(objectName);
-    widget->setGeometry(geometry);
+    layout.add(widget, twips);
     return widget;
 }
 
-void setBaseColour(QWidget* widget, const QColor& colour) {
+// A control with a fixed background also gets fixed text and selection
+// colours, so that it reads the same under a light or a dark theme.
+void setFixedColours(QWidget* widget, const QColor& background) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Highlight, QColor(0, 84, 166));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(96, 96, 96));
     widget->setPalette(palette);
 }
 
@@ -51,10 +57,7 @@ MainWindow::MainWindow(Prompter& prompter, FileDialogs& dialogs, Registry& regis
     setObjectName(QStringLiteral("MAIN"));
     setWindowTitle(QStringLiteral("FENNICK設定"));
     setWindowIcon(QIcon(QStringLiteral(":/app/app_icon.png")));
-    resize(fromTwips(0, 0, 6390, 4410).size());
-    QFont font = this->font();
-    font.setPixelSize(11);
-    setFont(font);
+    installAccessibleRoles();
     createControls();
     orderTabs();
     m_fileList->setFocus();
@@ -77,73 +80,81 @@ MainWindow::MainWindow(Prompter& prompter, FileDialogs& dialogs, Registry& regis
 MainWindow::~MainWindow() = default;
 
 void MainWindow::createControls() {
+    // The desktop's font, and the design's positions scaled to it.
+    DesignedLayout layout(*this);
     const QString labelCaptions[] = {QStringLiteral("元ファイル"),
                                      QStringLiteral("保存先フォルダー（削除の場合は無視）"),
                                      QStringLiteral("ファイルリスト")};
-    const QRect labelPlaces[] = {fromTwips(120, 180, 1005, 225), fromTwips(120, 3510, 3165, 225),
-                                 fromTwips(120, 810, 1155, 225)};
+    const QRect labelPlaces[] = {
+        {120, 180, 1005, 225}, {120, 3510, 3165, 225}, {120, 810, 1155, 225}};
     for (int i = 0; i < 3; ++i)
-        place(new QLabel(labelCaptions[i], this), QStringLiteral("Label1_%1").arg(i),
+        place(layout, new QLabel(labelCaptions[i], this), QStringLiteral("Label1_%1").arg(i),
               labelPlaces[i]);
-    place(new QLabel(QStringLiteral("ドラグ＆ドロップでファイルリストを作成出来ます。"), this),
-          QStringLiteral("Label2"), fromTwips(1200, 180, 3825, 225));
-    place(new QLabel(
+    place(layout,
+          new QLabel(QStringLiteral("ドラグ＆ドロップでファイルリストを作成出来ます。"), this),
+          QStringLiteral("Label2"), {1200, 180, 3825, 225});
+    place(layout,
+          new QLabel(
               QStringLiteral(
                   "ショートカットはSHIFTを押しながらダブルクリックするとこの設定画面が開きます。"),
               this),
-          QStringLiteral("Label3"), fromTwips(60, 4080, 6195, 225));
-    m_aboutButton = place(new QPushButton(QStringLiteral("About"), this),
-                          QStringLiteral("Command4"), fromTwips(5160, 30, 1125, 345));
+          QStringLiteral("Label3"), {60, 4080, 6195, 225});
+    m_aboutButton = place(layout, new QPushButton(QStringLiteral("About"), this),
+                          QStringLiteral("Command4"), {5160, 30, 1125, 345});
 
     m_sourceBox =
-        place(new QLineEdit(this), QStringLiteral("Text1_0"), fromTwips(120, 420, 5025, 285));
+        place(layout, new QLineEdit(this), QStringLiteral("Text1_0"), {120, 420, 5025, 285});
     m_destinationBox =
-        place(new QLineEdit(this), QStringLiteral("Text1_1"), fromTwips(120, 3750, 5535, 285));
-    setBaseColour(m_destinationBox, QColor(192, 255, 192));
+        place(layout, new QLineEdit(this), QStringLiteral("Text1_1"), {120, 3750, 5535, 285});
+    setFixedColours(m_destinationBox, QColor(192, 255, 192));
     m_sourceBox->setAccessibleName(labelCaptions[0]);
     m_destinationBox->setAccessibleName(labelCaptions[1]);
 
-    m_addButton = place(new QPushButton(QStringLiteral("▼"), this), QStringLiteral("Command1_0"),
-                        fromTwips(5760, 420, 525, 345));
-    m_sourceBrowseButton = place(new QPushButton(QStringLiteral("．．．"), this),
-                                 QStringLiteral("Command1_1"), fromTwips(5190, 420, 525, 345));
-    m_destinationBrowseButton =
-        place(new QPushButton(QStringLiteral("．．．"), this), QStringLiteral("Command1_2"),
-              fromTwips(5730, 3720, 525, 345));
-    m_saveButton = place(new QPushButton(QStringLiteral("BATファイル作成"), this),
-                         QStringLiteral("Command1_3"), fromTwips(3720, 2850, 1845, 345));
-    m_executeButton = place(new QPushButton(QStringLiteral("実行"), this),
-                            QStringLiteral("Command2"), fromTwips(5610, 2850, 675, 345));
+    // Screen readers name the buttons by what they do, not by their symbols.
+    m_addButton = place(layout, new QPushButton(QStringLiteral("▼"), this),
+                        QStringLiteral("Command1_0"), {5760, 420, 525, 345});
+    m_addButton->setAccessibleName(QStringLiteral("一覧に追加"));
+    m_sourceBrowseButton = place(layout, new QPushButton(QStringLiteral("．．．"), this),
+                                 QStringLiteral("Command1_1"), {5190, 420, 525, 345});
+    m_sourceBrowseButton->setAccessibleName(QStringLiteral("元ファイルを選ぶ"));
+    m_destinationBrowseButton = place(layout, new QPushButton(QStringLiteral("．．．"), this),
+                                      QStringLiteral("Command1_2"), {5730, 3720, 525, 345});
+    m_destinationBrowseButton->setAccessibleName(QStringLiteral("保存先フォルダーを選ぶ"));
+    m_saveButton = place(layout, new QPushButton(QStringLiteral("BATファイル作成"), this),
+                         QStringLiteral("Command1_3"), {3720, 2850, 1845, 345});
+    m_executeButton = place(layout, new QPushButton(QStringLiteral("実行"), this),
+                            QStringLiteral("Command2"), {5610, 2850, 675, 345});
     m_shortcutButton =
-        place(new QPushButton(QStringLiteral("デスクトップにショートカット作成"), this),
-              QStringLiteral("Command3"), fromTwips(120, 2850, 2895, 315));
+        place(layout, new QPushButton(QStringLiteral("デスクトップにショートカット作成"), this),
+              QStringLiteral("Command3"), {120, 2850, 2895, 315});
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
 
-    // The profile buttons sit in their own frame, so that they form a group
-    // of their own beside the mode buttons.
-    auto* frame =
-        place(new QFrame(this), QStringLiteral("Frame1"), fromTwips(1290, 780, 4935, 255));
-    frame->setFrameShape(QFrame::NoFrame);
+    // Each group of option buttons sits in a frame of its own, so that the
+    // two groups are independent and screen readers announce them as groups.
+    auto* profileFrame = place(layout, new ButtonGroupFrame(QStringLiteral("プロファイル"), this),
+                               QStringLiteral("Frame1"), {1290, 780, 4935, 255});
     m_profileButtons = new QButtonGroup(this);
     for (int i = 0; i < 10; ++i)
-        m_profileButtons->addButton(place(new QRadioButton(QString::number(i), frame),
-                                          QStringLiteral("Option2_%1").arg(i),
-                                          fromTwips(30 + 480 * i, 0, 465, 255)),
-                                    i);
+        m_profileButtons->addButton(
+            place(layout, new QRadioButton(QString::number(i), profileFrame),
+                  QStringLiteral("Option2_%1").arg(i), {30 + 480 * i, 0, 465, 255}),
+            i);
+    auto* modeFrame = place(layout, new ButtonGroupFrame(QStringLiteral("実行モード"), this),
+                            QStringLiteral("ModeFrame"), {210, 3180, 2865, 255});
     m_modeButtons = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i)
-        m_modeButtons->addButton(place(new QRadioButton(kModeCaptions[i], this),
-                                       QStringLiteral("Option1_%1").arg(i),
-                                       fromTwips(210 + 960 * i, 3180, 945, 255)),
+        m_modeButtons->addButton(place(layout, new QRadioButton(kModeCaptions[i], modeFrame),
+                                       QStringLiteral("Option1_%1").arg(i), {960 * i, 0, 945, 255}),
                                  i);
     m_profileButtons->button(0)->setChecked(true);
     m_modeButtons->button(0)->setChecked(true);
 
-    m_fileList = place(new FileListWidget(this), QStringLiteral("list_File"),
-                       fromTwips(120, 1080, 6135, 1740));
+    m_fileList = place(layout, new FileListWidget(this), QStringLiteral("list_File"),
+                       {120, 1080, 6135, 1740});
     m_fileList->setAccessibleName(labelCaptions[2]);
-    setBaseColour(m_fileList, QColor(255, 255, 192));
+    setFixedColours(m_fileList, QColor(255, 255, 192));
+    resize(layout.apply({6390, 4410}));
 }
 
 void MainWindow::orderTabs() {
@@ -209,13 +220,14 @@ RunMode MainWindow::selectedMode() const {
 void MainWindow::showProfile(const LoadedProfile& profile) {
     m_fileList->clear();
     m_destinationBox->setText(profile.destination);
-    for (const QString& source : profile.sources)
-        m_fileList->appendSelected(source);
+    m_fileList->appendSelected(profile.sources);
 }
 
 // A profile click shows the stored profile; what cannot be read is left out
 // without a message.
+// Clicks made while a large profile loads are dropped, not carried out after it.
 void MainWindow::loadSelectedProfile() {
+    BusyWindow busy(*this, BusyWindow::Controls::KeepEnabled);
     showProfile(loadProfile(GetAppFolder(), QString::number(selectedProfile())));
 }
 
@@ -249,8 +261,18 @@ void MainWindow::save() {
     saveJob(m_prompter, selectedProfile(), m_destinationBox->text(), m_fileList->selectedEntries());
 }
 
+// The run is carried out on a thread of its own, so that the window stays
+// painted and its progress can be shown and cancelled; the window itself
+// takes no input until the run has ended, and questions are still asked
+// here.
 void MainWindow::execute() {
-    RunProgressDialog progress(this);
-    executeSelectedJob(m_prompter, &progress, m_destinationBox->text(), selectedMode(),
-                       selectedProfile());
+    const QString destinationBoxText = m_destinationBox->text();
+    const RunMode mode = selectedMode();
+    const int profile = selectedProfile();
+    BusyWindow busy(*this, BusyWindow::Controls::Disable);
+    RunMonitor monitor;
+    RunProgressDialog progress(monitor, this);
+    GuiThreadPrompter prompter(m_prompter, *this);
+    runOnWorkerThread(
+        [&] { executeSelectedJob(prompter, monitor, destinationBoxText, mode, profile); });
 }

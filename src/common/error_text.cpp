@@ -29,6 +29,8 @@ QString errorSentence(ErrorKind kind) {
         return QStringLiteral("ファイル名が正しくありません");
     case ErrorKind::SameFile:
         return QStringLiteral("コピー元とコピー先が同じファイルです");
+    case ErrorKind::CopyIncomplete:
+        return QStringLiteral("コピー元のファイルを最後まで読み取れませんでした");
     case ErrorKind::TypeMismatch:
         return QStringLiteral("型が一致しません");
     case ErrorKind::BadRecord:

@@ -17,6 +17,7 @@ enum class ErrorKind {
     FileInUse,
     BadFileName,
     SameFile,
+    CopyIncomplete,
     TypeMismatch,
     BadRecord,
     NotAnOrdinaryFile,

@@ -10,8 +10,9 @@ class FileListWidget : public QListWidget {
   public:
     explicit FileListWidget(QWidget* parent = nullptr);
 
-    // Appends an entry and selects it.
+    // Appends entries and selects them.
     void appendSelected(const QString& entry);
+    void appendSelected(const QStringList& entries);
     QStringList selectedEntries() const;
 
     // What a drop onto the list does; public so that tests can hand it a drop.

@@ -4,14 +4,26 @@
 
 #include <QMessageBox>
 
+namespace {
+
+// Texts name paths and settings values, which may hold "<" or "&": they are
+// shown literally, never taken for markup.
+int execPlainMessageBox(const QString& caption, const QString& text,
+                        QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::NoIcon, caption, withDisplayLineBreaks(text), buttons);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons.testFlag(QMessageBox::Yes))
+        box.setDefaultButton(QMessageBox::Yes);
+    return box.exec();
+}
+
+} // namespace
+
 void DialogPrompter::showMessage(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, withDisplayLineBreaks(text), QMessageBox::Ok);
-    box.exec();
+    execPlainMessageBox(caption, text, QMessageBox::Ok);
 }
 
 Answer DialogPrompter::askYesNo(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, withDisplayLineBreaks(text),
-                    QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    const int button = execPlainMessageBox(caption, text, QMessageBox::Yes | QMessageBox::No);
+    return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }

@@ -5,9 +5,10 @@
 #include "files/run_log_file.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
+#include "runner/run_monitor.h"
 #include "runner/run_settings.h"
 
-bool executeSelectedJob(Prompter& prompter, RunProgress* progress,
+bool executeSelectedJob(Prompter& prompter, RunMonitor& monitor,
                         const QString& destinationBoxText, RunMode mode, int profile) {
     RunSettings settings;
     const Result read = readRunSettings(settings);
@@ -23,7 +24,8 @@ bool executeSelectedJob(Prompter& prompter, RunProgress* progress,
     const QString profileText = QString::number(profile);
     RunLog log(runLogFilePath(), {QDateTime::currentDateTime(), mode, profileText, QString()});
     JobRunner runner(prompter);
-    runner.setProgress(progress);
+    runner.setProgress(&monitor);
+    runner.setCopyProgress(&monitor);
     runner.setLog(&log);
     return runner.run(mode, profileText, settings, GetAppFolder());
 }

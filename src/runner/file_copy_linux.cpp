@@ -3,34 +3,25 @@
 #include "common/error_text.h"
 #include "runner/copy_data.h"
 #include "runner/file_descriptor.h"
+#include "runner/file_metadata.h"
 #include "runner/file_paths.h"
 #include "runner/temporary_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-namespace {
-
-mode_t currentFileModeMask() {
-    const mode_t current = umask(0);
-    umask(current);
-    return current;
-}
-
-} // namespace
-
-FileOperations::FileOperations(CopyProgress* progress)
-    : m_progress(progress), m_fileModeMask(currentFileModeMask()) {}
+FileOperations::FileOperations(CopyProgress* progress) : m_progress(progress) {}
 
 Result FileOperations::copyFile(const QString& source, const QString& target) {
-    return copyFile(source, target, Flush::No);
+    return copyFile(source, target, Purpose::Copy);
 }
 
-Result FileOperations::copyFile(const QString& source, const QString& target, Flush flush) {
+Result FileOperations::copyFile(const QString& source, const QString& target, Purpose purpose) {
+    const QByteArray sourceName = encodedPath(source);
     // Not blocking: opening a named pipe would otherwise wait for a writer.
-    const FileDescriptor in(
-        ::open(encodedPath(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const FileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat sourceInfo;
     if (in.get() < 0 || fstat(in.get(), &sourceInfo) != 0)
         return errnoFailure(source);
@@ -40,25 +31,36 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Fl
         return Result::failure(describeError(ErrorKind::FileNotFound, source));
 
     const QString folder = folderOf(target);
-    const mode_t mode = sourceInfo.st_mode & 0777;
+    const bool sourceHasAcl = hasAcl(in.get());
     TemporaryFile temporary;
-    if (!temporary.create(folder, mode)) {
+    if (!temporary.create(folder, creationMode(sourceInfo, sourceHasAcl))) {
         if (errno == ENOENT || errno == ENOTDIR)
             return Result::failure(describeError(ErrorKind::PathNotFound, folder));
         return errnoFailure(folder);
     }
-    switch (copyData(in.get(), temporary.fd(), sourceInfo.st_size, m_progress)) {
+    switch (copyData(in.get(), temporary.fd(), sourceInfo, m_progress)) {
     case CopyOutcome::Cancelled:
         return Result::cancelled();
     case CopyOutcome::Failed:
         return errnoFailure(target);
+    case CopyOutcome::Short:
+        return Result::failure(describeError(ErrorKind::CopyIncomplete, source));
     case CopyOutcome::Done:
         break;
     }
-    const decltype(sourceInfo.st_mtim) times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
-    if (((mode & m_fileModeMask) != 0 && fchmod(temporary.fd(), mode) != 0) ||
-        futimens(temporary.fd(), times) != 0 ||
-        (flush == Flush::Yes && fdatasync(temporary.fd()) != 0))
+    // A copy that is not as large as the source never takes the target's
+    // name, whatever the calls that wrote it reported (a pseudo-file, which
+    // reports no size, is taken as read).
+    struct stat copyInfo;
+    if (fstat(temporary.fd(), &copyInfo) != 0)
+        return errnoFailure(target);
+    if (copyInfo.st_size != sourceInfo.st_size && sourceInfo.st_size != 0)
+        return Result::failure(describeError(ErrorKind::CopyIncomplete, source));
+    const MetadataFiles files{in.get(),       sourceName,          sourceInfo, sourceHasAcl,
+                              temporary.fd(), encodedPath(target), copyInfo};
+    if (!keepAttributes(files, purpose == Purpose::Move ? KeptAttributes::OfAMove
+                                                        : KeptAttributes::OfACopy) ||
+        (purpose == Purpose::Move && fsync(temporary.fd()) != 0))
         return errnoFailure(target);
     return temporary.putInPlace(target, sourceInfo, m_lastTargetExisted);
 }

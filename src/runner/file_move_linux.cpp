@@ -26,6 +26,19 @@ int renameUnlessSame(const QByteArray& source, const QByteArray& target,
     return same ? -1 : ::rename(source.constData(), target.constData());
 }
 
+// Flushes a folder's entries, so that a file just named there survives a
+// power cut. File systems that cannot flush a folder say so with EINVAL.
+bool flushFolder(const QString& folder) {
+    const int fd = ::open(encodedPath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return flushed;
+}
+
 } // namespace
 
 Result FileOperations::moveFile(const QString& source, const QString& target) {
@@ -53,8 +66,11 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
         if (errno != EXDEV)
             return errnoFailure(target);
     }
-    const Result copied = copyFile(source, target, Flush::Yes);
+    // The source goes only when its copy, under its name, is on the disk.
+    const Result copied = copyFile(source, target, Purpose::Move);
     if (!copied.ok())
         return copied;
+    if (!flushFolder(folderOf(target)))
+        return errnoFailure(folderOf(target));
     return deleteFile(source);
 }

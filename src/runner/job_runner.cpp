@@ -56,6 +56,7 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
     m_writtenTargets = WrittenTargets();
     m_files = FileOperations(m_copyProgress);
     m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
+    m_recordsDone = 0;
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
     Result result = runRecords(mode, jobList, settings);
@@ -64,10 +65,22 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
     if (result.ok())
         result = finish(mode, settings);
     m_log->runEnded(result);
-    if (result.isCancelled())
+    if (result.isCancelled()) {
+        m_prompter.showMessage(QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
+                                   .arg(JobListReader::countLines(jobList))
+                                   .arg(m_recordsDone));
         return false;
+    }
     if (!result.ok()) {
-        m_prompter.showMessage(result.error());
+        // After the error: where in the job list the run stopped, and how much
+        // it had done by then.
+        const QString stoppedAt =
+            m_stoppedAtLine == 0
+                ? QString()
+                : QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。")
+                      .arg(m_stoppedAtLine)
+                      .arg(m_recordsDone);
+        m_prompter.showMessage(result.error() + stoppedAt);
         return false;
     }
     return true;
@@ -78,27 +91,33 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
     Result result = reader.open(jobList);
     JobRecord record;
     JobListReader::Status status = JobListReader::Status::End;
-    for (qint64 index = 0;
-         result.ok() && (status = reader.next(record)) == JobListReader::Status::Record; ++index) {
-        if (m_progress)
-            m_progress->recordStarting(index, record.source);
+    while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
         m_log->recordStarting(reader.lineNumber());
-        record.destination = withTrailingSeparator(record.destination);
-        switch (mode) {
-        case RunMode::Copy:
-        case RunMode::Move:
-            result = transferRecord(record, mode);
-            break;
-        case RunMode::Delete:
-            result = deleteRecord(record, settings);
-            break;
-        }
-        if (!result.ok())
+        if (m_progress && !m_progress->recordStarting(m_recordsDone, record.source))
+            result = Result::cancelled();
+        else
+            result = runRecord(mode, record, settings);
+        if (result.ok())
+            ++m_recordsDone;
+        else
             m_log->recordFailed(result);
     }
     if (result.ok() && status == JobListReader::Status::Error)
-        return Result::failure(reader.error());
+        result = Result::failure(reader.error());
+    m_stoppedAtLine = result.ok() ? 0 : reader.lineNumber();
     return result;
+}
+
+Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& settings) {
+    record.destination = withTrailingSeparator(record.destination);
+    switch (mode) {
+    case RunMode::Copy:
+    case RunMode::Move:
+        return transferRecord(record, mode);
+    case RunMode::Delete:
+        break;
+    }
+    return deleteRecord(record, settings);
 }
 
 // Copies or moves the record's source into its destination folder.

@@ -25,18 +25,20 @@ class JobRunner {
     // Someone to tell how the run advances; none by default.
     void setProgress(RunProgress* progress) { m_progress = progress; }
     // Someone to tell how each file's copy advances, who may cancel the run
-    // (then nothing is shown and run() returns false); none by default.
+    // there; none by default.
     void setCopyProgress(CopyProgress* progress) { m_copyProgress = progress; }
 
     // The run log to write what the run does to; none by default.
     void setLog(RunLog* log) { m_log = log ? log : &m_noLog; }
 
-    // Returns true when the run finished, false after the failure exit.
+    // Returns true when the run finished, false after the failure exit or
+    // when the progress asked to stop.
     bool run(RunMode mode, const QString& profileText, const RunSettings& settings,
              const QString& appFolder);
 
   private:
     Result runRecords(RunMode mode, const QString& jobList, const RunSettings& settings);
+    Result runRecord(RunMode mode, JobRecord record, const RunSettings& settings);
     Result transferRecord(const JobRecord& record, RunMode mode);
     Result deleteRecord(const JobRecord& record, const RunSettings& settings);
     Result askAndDelete(const QString& source);
@@ -51,4 +53,6 @@ class JobRunner {
     RunLog m_noLog;
     RunLog* m_log = &m_noLog;
     bool m_toTrash = false; // whether the run under way deletes into the trash
+    qint64 m_recordsDone = 0;   // in the current run
+    qint64 m_stoppedAtLine = 0; // the job list line of the record that failed, or 0
 };

@@ -1,26 +1,37 @@
 #pragma once
 
-#include "runner/run_progress.h"
-
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QTimer>
 
-class QProgressDialog;
-class QWidget;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class RunMonitor;
 
-// Shows a modal progress dialog once a run from the window has taken more
+// The progress of a run from the window, shown once the run has taken more
 // than half a second, so that a long copy does not look like a hung program.
-class RunProgressDialog : public RunProgress {
-  public:
-    explicit RunProgressDialog(QWidget* parent);
-    ~RunProgressDialog() override;
+// It reads the run's monitor several times a second: the record and its
+// source, and the bytes of the current file and of the whole run. キャンセル
+// (or Esc, or closing the dialog) asks the run to stop.
+class RunProgressDialog : public QDialog {
+    Q_OBJECT
 
-    void runStarting(qint64 recordCount) override;
-    void recordStarting(qint64 index, const QString& source) override;
-    void runEnded() override;
+  public:
+    RunProgressDialog(RunMonitor& monitor, QWidget* parent);
+
+    void reject() override;
 
   private:
-    QWidget* m_parent;
-    QProgressDialog* m_dialog = nullptr;
+    void refresh();
+
+    RunMonitor& m_monitor;
+    QLabel* m_recordLabel;
+    QLabel* m_sourceLabel;
+    QProgressBar* m_recordBar;
+    QProgressBar* m_fileBar;
+    QLabel* m_bytesLabel;
+    QPushButton* m_cancelButton;
+    QTimer m_timer;
     QElapsedTimer m_clock;
-    qint64 m_recordCount = 0;
 };

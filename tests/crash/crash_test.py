@@ -255,13 +255,19 @@ def main():
     parser.add_argument("--trials", type=int, default=200, help="kills that land midway")
     parser.add_argument("--seed", type=int, default=None, help="repeats a run's kill times")
     parser.add_argument("--other-fs", default=None, help="folder on another file system")
+    parser.add_argument("--work", default=None, help="folder in which the work folder is made")
+    parser.add_argument("--small", action="store_true",
+                        help="fewer and smaller files, for small file systems")
     options = parser.parse_args()
     seed = options.seed if options.seed is not None else int(time.time())
     rng = random.Random(seed)
     print(f"seed: {seed}", flush=True)
     started = time.monotonic()
 
-    work = tempfile.mkdtemp(prefix="fennick-crash-")
+    work = tempfile.mkdtemp(prefix="fennick-crash-", dir=options.work)
+    # Files per copy set, and the sizes in MiB of the large files of each set.
+    count, large = ((30, {"A": [4, 2], "B": [2, 4], "M": [2], "X": [4]}) if options.small else
+                    (200, {"A": [48, 32], "B": [32, 40], "M": [8], "X": [32]}))
     mounts = []
     cross_folder = None
     try:
@@ -271,17 +277,17 @@ def main():
         runner = Runner(app)
         base_block = rng.randbytes(MIB)
 
-        versions = [FileSet(rng, 200, [48, 32], "A"), FileSet(rng, 200, [32, 40], "B")]
+        versions = [FileSet(rng, count, large[tag], tag) for tag in "AB"]
         folders = [os.path.join(work, "copy-a"), os.path.join(work, "copy-b")]
         for file_set, folder in zip(versions, folders):
             file_set.write(folder, base_block)
         copy = CopyJob(rng, versions, folders, os.path.join(work, "copy-out"))
 
-        near = FileSet(rng, 100, [8], "M")
+        near = FileSet(rng, count // 2, large["M"], "M")
         near.write(os.path.join(work, "move-left"), base_block)
         jobs = {"move within one file system":
                 MoveJob(near, [os.path.join(work, "move-left"), os.path.join(work, "move-right")])}
-        far = FileSet(rng, 100, [32], "X")
+        far = FileSet(rng, count // 2, large["X"], "X")
         cross_folder = other_file_system(work, options.other_fs, sum(far.sizes.values()), mounts)
         if cross_folder:
             far.write(os.path.join(work, "cross-home"), base_block)

@@ -7,6 +7,7 @@
 # as an unprivileged user with a home of its own: its files are in
 # ~/.config/fennick/ (or $XDG_CONFIG_HOME/fennick/), created when missing.
 set -euo pipefail
+umask 022 # the installed files must be readable by the user who runs them
 build=$(realpath "$1")
 version=$2
 here=$(dirname "$0")
@@ -64,9 +65,12 @@ fennick() {
 arguments=(/c3)
 fennick </dev/null || fail "the installed program's run of profile 3 ended with $?"
 [ "$(cat "$work/out/a.txt" 2>/dev/null)" = data ] || fail "the run did not copy a.txt"
+[ -s "$home/.config/fennick/_Fennick.log" ] || fail "the run log is not in ~/.config/fennick/"
 
 arguments=(--version)
 [ "$(fennick)" = "Fennick $version" ] || fail "--version printed something else"
+# A named display is not even tried: no window opens for the two.
+[ "$(fennick DISPLAY=:99)" = "Fennick $version" ] || fail "--version with a display"
 arguments=(--help)
 fennick | grep -qF "$home/.config/fennick/" || fail "--help does not name ~/.config/fennick/"
 
@@ -75,7 +79,7 @@ arguments=(/c3)
 fennick XDG_CONFIG_HOME="$home/elsewhere" </dev/null 2>/dev/null && fail "a run without a job list succeeded"
 [ "$(stat -c %a "$home/elsewhere/fennick" 2>/dev/null)" = 700 ] ||
     fail "\$XDG_CONFIG_HOME/fennick/ was not made private"
-[ ! -e "$stage/usr/bin/_Fennick.ini" ] && [ ! -e "$stage/usr/bin/3copylist.txt" ] ||
+[ -z "$(ls "$stage/usr/bin" | grep -vx fennick)" ] ||
     fail "the installed program wrote into its own folder"
 
 exit $((failures > 0))

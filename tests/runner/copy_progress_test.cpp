@@ -1,19 +1,16 @@
 // The copy of one file reports its progress in chunks and can be cancelled between them;
 // a cancelled copy or move leaves the target as it was and the source in place.
 
-#include "files/app_folder.h"
 #include "runner/copy_progress.h"
 #include "runner/file_operations.h"
 #include "runner/job_runner.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/small_tmpfs.h"
-
-#include <QTemporaryDir>
+#include "support/temporary_app_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <vector>
 
 using namespace test_support;
@@ -45,13 +42,13 @@ class RecordingProgress : public CopyProgress {
 class CopyProgressTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(m_folder.isValid());
         ASSERT_TRUE(writeBytes(path("src/big.bin"), kBigContent));
         ASSERT_TRUE(QDir().mkpath(path("out")));
     }
-    QString path(const char* relative) const { return m_dir.path() + u'/' + relative; }
+    QString path(const char* relative) const { return m_folder.path(QString::fromUtf8(relative)); }
 
-    QTemporaryDir m_dir;
+    TemporaryAppFolder m_folder{QStringLiteral("app")};
 };
 
 TEST_F(CopyProgressTest, ReportsRisingCountsUpToTheSize) {
@@ -101,9 +98,9 @@ TEST_F(CopyProgressTest, CancelledMoveAcrossFileSystemsKeepsTheSource) {
     EXPECT_EQ(readBytes(path("src/big.bin")), kBigContent);
 }
 
-// A run stopped by its user shows no error and no completion text, and stops there.
-TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
-    setAppFolderForTesting(path("app"));
+// A run stopped by its user shows how far it came, no error and no completion
+// text, and stops there.
+TEST_F(CopyProgressTest, CancelledRunSaysHowFarItCameAndStops) {
     ASSERT_TRUE(writeBytes(path("src/small.txt"), "small"));
     const QString out = path("out");
     ASSERT_TRUE(writeBytes(path("app/3copylist.txt"),
@@ -116,10 +113,9 @@ TEST_F(CopyProgressTest, CancelledRunShowsNothingAndStops) {
     runner.setCopyProgress(&progress);
     RunSettings settings;
     settings.previewText = QStringLiteral("1");
-    EXPECT_FALSE(runner.run(RunMode::Copy, QStringLiteral("3"), settings, GetAppFolder()));
-    setAppFolderForTesting(QString());
+    EXPECT_FALSE(runner.run(RunMode::Copy, QStringLiteral("3"), settings, m_folder.appFolder()));
     EXPECT_EQ(progress.reports.size(), 1u);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{});
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
     EXPECT_EQ(entriesOf(out), QStringList{});
 }
 

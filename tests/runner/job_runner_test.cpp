@@ -15,6 +15,11 @@ using namespace test_support;
 
 namespace {
 
+// What the message of a run that failed at a record ends with.
+QString stoppedAt(int line, int done) {
+    return QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。").arg(line).arg(done);
+}
+
 class JobRunnerTest : public TemporaryAppFolderTest {
   protected:
     JobRunnerTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
@@ -83,7 +88,7 @@ TEST_F(JobRunnerTest, StopsAtTheFirstFailureAndKeepsWhatWasDone) {
     EXPECT_FALSE(run(RunMode::Move, "1"));
 
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + missing});
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + missing + stoppedAt(2, 1)});
     EXPECT_EQ(m_prompter.messages.front().caption, kApplicationTitle);
     EXPECT_TRUE(QFileInfo::exists(path("out/first.txt")));
     EXPECT_FALSE(QFileInfo::exists(first));
@@ -149,7 +154,7 @@ TEST_F(JobRunnerTest, AMoveKeepsItsSourceWhenTheCopyFails) {
     writeJobList("3", {path("nowhere") + "," + a});
     EXPECT_FALSE(run(RunMode::Move));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("パスが見つかりません: ") + path("nowhere")});
+              QStringList{QStringLiteral("パスが見つかりません: ") + path("nowhere") + stoppedAt(1, 0)});
     EXPECT_EQ(readBytes(a), "a.txt");
 
     // A pattern cannot be copied or moved, even when it matches.
@@ -157,7 +162,8 @@ TEST_F(JobRunnerTest, AMoveKeepsItsSourceWhenTheCopyFails) {
     writeJobList("3", {path("out") + "," + path("src/*.txt")});
     EXPECT_FALSE(run(RunMode::Move));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイル名が正しくありません: ") + path("src/*.txt")});
+              QStringList{QStringLiteral("ファイル名が正しくありません: ") + path("src/*.txt") +
+                          stoppedAt(1, 0)});
     EXPECT_EQ(readBytes(a), "a.txt");
 }
 
@@ -187,7 +193,8 @@ TEST_F(JobRunnerTest, DeletesPatternsWithoutPreview) {
     writeJobList("3", {path("src") + "," + path("src/*.log")});
     EXPECT_FALSE(run(RunMode::Delete));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/*.log")});
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/*.log") +
+                          stoppedAt(1, 0)});
 }
 
 TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
@@ -211,7 +218,8 @@ TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
     m_prompter.answers = {Answer::No, Answer::No, Answer::Yes};
     EXPECT_FALSE(run(RunMode::Delete, "1"));
     EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/missing.txt")});
+              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/missing.txt") +
+                          stoppedAt(3, 2)});
 }
 
 TEST_F(JobRunnerTest, ALineThatIsNoRecordStopsTheRun) {
@@ -224,6 +232,7 @@ TEST_F(JobRunnerTest, ALineThatIsNoRecordStopsTheRun) {
     ASSERT_EQ(m_prompter.messages.size(), 1);
     EXPECT_TRUE(m_prompter.messages.front().text.contains(path("app/3copylist.txt")));
     EXPECT_TRUE(m_prompter.messages.front().text.contains(QStringLiteral("2 行目")));
+    EXPECT_TRUE(m_prompter.messages.front().text.endsWith(stoppedAt(2, 1)));
 }
 
 TEST_F(JobRunnerTest, AFileWhoseNameHoldsWildcardsIsThatFileAlone) {
@@ -257,7 +266,7 @@ TEST_F(JobRunnerTest, NeverReplacesWhatTheRunWroteFromAnotherSource) {
             EXPECT_EQ(m_prompter.messageTexts(),
                       QStringList{QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから"
                                                  "書き込んでいます: ") +
-                                  secondFolder + "/x.txt"});
+                                  secondFolder + "/x.txt" + stoppedAt(2, 1)});
             EXPECT_EQ(readBytes(path("out/x.txt")), "first");
             EXPECT_EQ(readBytes(second), "second") << "the second source is kept";
         }
@@ -297,7 +306,7 @@ TEST_F(JobRunnerTest, LeavesReadOnlyFilesAlone) {
         m_prompter.answers = c.answers;
         EXPECT_EQ(run(c.mode, c.preview), c.failing.isEmpty());
         const QStringList expected =
-            c.failing.isEmpty() ? QStringList() : QStringList{readOnly + c.failing};
+            c.failing.isEmpty() ? QStringList() : QStringList{readOnly + c.failing + stoppedAt(1, 0)};
         EXPECT_EQ(m_prompter.messageTexts(), expected);
         EXPECT_EQ(readBytes(locked), "locked.txt");
     }
@@ -324,7 +333,7 @@ TEST_F(JobRunnerTest, AQuestionWithoutAnAnswerStopsTheRun) {
     EXPECT_FALSE(run(RunMode::Delete, "1"));
     EXPECT_EQ(m_prompter.messageTexts(),
               QStringList{QStringLiteral("確認に応答がなかったため、実行を中止しました: ") +
-                          path("src/b.log")});
+                          path("src/b.log") + stoppedAt(1, 0)});
     EXPECT_EQ(entriesOf(path("src")), QStringList{"b.log"});
 }
 

@@ -123,7 +123,11 @@ TEST(RunFailures, MissingDestinationFolderIsNotCreatedAndKeepsTheSource) {
 
     for (const QString& argument : {QStringLiteral("/c3"), QStringLiteral("/m3")}) {
         SCOPED_TRACE(argument.toStdString());
-        expectFailure(sandbox.run({argument}), QStringLiteral("パスが見つかりません"), missing);
+        const RunOutcome outcome = sandbox.run({argument});
+        expectFailure(outcome, QStringLiteral("パスが見つかりません"), missing);
+        // The terminal is told where the run stopped, too.
+        EXPECT_TRUE(outcome.errors.contains(
+            QStringLiteral("ジョブリストの 1 行目で停止しました（0 件処理済み）。")));
         EXPECT_FALSE(QFileInfo::exists(sandbox.path(QStringLiteral("nowhere"))));
         EXPECT_EQ(readBytes(src + QStringLiteral("/a.txt")), "a");
     }

@@ -6,8 +6,10 @@
 #include "runner/execute_job.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
+#include "runner/run_monitor.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
+#include "support/temporary_app_folder.h"
 
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -20,17 +22,14 @@ namespace {
 
 const QDateTime kStart(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(9 * 3600));
 
-class RunLogTest : public ::testing::Test {
+class RunLogTest : public TemporaryAppFolderTest {
   protected:
+    RunLogTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
+
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(path("app"));
-        QDir().mkpath(path("app"));
+        TemporaryAppFolderTest::SetUp();
         QDir().mkpath(path("out"));
     }
-    void TearDown() override { setAppFolderForTesting(QString()); }
-
-    QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
 
     QString source(const QString& name) {
         const QString file = path("src/" + name);
@@ -56,7 +55,6 @@ class RunLogTest : public ::testing::Test {
         return QString::fromUtf8(readBytes(path("app/_Fennick.log"))).split('\n');
     }
 
-    QTemporaryDir m_dir;
     FakePrompter m_prompter;
 };
 
@@ -110,7 +108,8 @@ TEST_F(RunLogTest, ACancelledRunSaysWhere) {
 
 TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
     writeJobList({path("out") + ',' + source("a.txt")});
-    EXPECT_TRUE(executeSelectedJob(m_prompter, nullptr, "/out", RunMode::Copy, 3));
+    RunMonitor monitor;
+    EXPECT_TRUE(executeSelectedJob(m_prompter, monitor, "/out", RunMode::Copy, 3));
     const QStringList lines = logLines();
     EXPECT_TRUE(lines.value(0).startsWith("==== ")) << lines.value(0).toStdString();
     EXPECT_TRUE(lines.value(0).endsWith(" コピー プロファイル 3 ウィンドウから"));

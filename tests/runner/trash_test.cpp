@@ -8,18 +8,23 @@
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/small_tmpfs.h"
+#include "support/temporary_app_folder.h"
 
 #include <QStandardPaths>
-#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace test_support;
 
 namespace {
 
-class TrashTest : public ::testing::Test {
+class TrashTest : public TemporaryAppFolderTest {
   protected:
+    TrashTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
+
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
+        TemporaryAppFolderTest::SetUp();
         m_oldHome = qgetenv("HOME");
         m_oldDataHome = qgetenv("XDG_DATA_HOME");
         m_oldCurrent = QDir::currentPath();
@@ -28,10 +33,8 @@ class TrashTest : public ::testing::Test {
         QDir().mkpath(path("home"));
         QDir().mkpath(path("current"));
         QDir::setCurrent(path("current"));
-        setAppFolderForTesting(path("app"));
     }
     void TearDown() override {
-        setAppFolderForTesting(QString());
         QDir::setCurrent(m_oldCurrent);
         qputenv("HOME", m_oldHome);
         if (m_oldDataHome.isEmpty())
@@ -39,8 +42,6 @@ class TrashTest : public ::testing::Test {
         else
             qputenv("XDG_DATA_HOME", m_oldDataHome);
     }
-
-    QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
 
     QString source(const QString& name) {
         const QString file = path("src/" + name);
@@ -69,7 +70,6 @@ class TrashTest : public ::testing::Test {
         return path("home/.local/share/Trash/") + relative;
     }
 
-    QTemporaryDir m_dir;
     FakePrompter m_prompter;
     QByteArray m_oldHome;
     QByteArray m_oldDataHome;
@@ -106,7 +106,8 @@ TEST_F(TrashTest, AFileThatCannotBeTrashedStopsTheRunAndStays) {
     EXPECT_FALSE(run(RunMode::Delete, {first, second}));
     ASSERT_EQ(m_prompter.messageTexts().size(), 1);
     EXPECT_TRUE(m_prompter.messageTexts()[0].startsWith("ごみ箱に移動できません"));
-    EXPECT_TRUE(m_prompter.messageTexts()[0].endsWith(first));
+    EXPECT_TRUE(m_prompter.messageTexts()[0].endsWith(
+        first + "\nジョブリストの 1 行目で停止しました（0 件処理済み）。"));
     EXPECT_TRUE(QFileInfo::exists(first) && QFileInfo::exists(second));
     EXPECT_EQ(entriesOf(path("current")), QStringList());
 
@@ -166,6 +167,25 @@ TEST_F(TrashTest, AFileOnAnotherFileSystemGoesToTheTrashAtItsTop) {
     ASSERT_TRUE(other.fillWith("filler"));
     EXPECT_FALSE(run(RunMode::Delete, {c}));
     EXPECT_TRUE(QFileInfo::exists(c));
+}
+
+TEST_F(TrashTest, AFileWhoseTrashInfoCannotBeWrittenIsPutBack) {
+    const QString a = source("a.txt");
+    // Files can be made but not written: the .trashinfo stays empty.
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const struct rlimit none = {0, old.rlim_max};
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    QString pathInTrash;
+    const Result trashed = moveToTrash(a, pathInTrash);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(trashed.ok());
+    EXPECT_EQ(readBytes(a), "a.txt");
+    EXPECT_EQ(entriesOf(homeTrash("files")), QStringList());
+    EXPECT_EQ(entriesOf(homeTrash("info")), QStringList());
 }
 
 TEST(TrashFolders, OnlyTheFilesFolderOfATrashCounts) {
