@@ -1,5 +1,6 @@
 // Delete mode with [OPTION] Trash=1: files go to the desktop trash, never deleted for good.
 
+#include "common/error_text.h"
 #include "files/app_folder.h"
 #include "files/run_log_file.h"
 #include "runner/job_runner.h"
@@ -115,6 +116,16 @@ TEST_F(TrashTest, AFileThatCannotBeTrashedStopsTheRunAndStays) {
     const QString longName = source(QString(250, u'n'));
     EXPECT_FALSE(run(RunMode::Delete, {longName}));
     EXPECT_TRUE(QFileInfo::exists(longName));
+
+    // A read-only file is refused, as a delete for good refuses it.
+    const QString readOnly = source("read-only.txt");
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
+    m_prompter.messages.clear();
+    EXPECT_FALSE(run(RunMode::Delete, {readOnly}));
+    EXPECT_TRUE(m_prompter.messageTexts().value(0).startsWith(
+        describeError(ErrorKind::ReadOnlyFile, readOnly)));
+    EXPECT_TRUE(QFileInfo::exists(readOnly));
+    EXPECT_FALSE(QFileInfo::exists(homeTrash("files/read-only.txt")));
 }
 
 TEST_F(TrashTest, AsksInPreviewAndLeavesMovesAndOtherValuesAlone) {
