@@ -10,6 +10,8 @@
 
 #include <QtEndian>
 
+using test_support::launcherCommand;
+
 namespace {
 
 quint32 u32At(const QByteArray& bytes, qsizetype at) {
@@ -84,9 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     request.executableName = validText(input, 24);
     request.appFolder = QLatin1Char('/') + validText(input, 300) + QLatin1Char('/');
     request.desktopFolder = QStringLiteral("/desktop");
-    ShortcutFiles files;
-    if (!composeShortcutFiles(request, QProcessEnvironment(), files).ok())
+    const Produced<ShortcutFiles> composed = composeShortcutFiles(request, QProcessEnvironment());
+    if (!composed.status.ok())
         return 0;
+    const ShortcutFiles& files = composed.value;
 
     const QString argument =
         QStringList{"/c", "/d", "/m"}.at(int(request.mode)) + QString::number(request.profile);

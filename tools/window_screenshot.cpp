@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
     MainWindow window(prompter, dialogs, registry, starter);
     if (!window.startInteractive(QString()))
         return 1;
-    if (auto* list = window.findChild<FileListWidget*>(QStringLiteral("list_File")); list->count() > 1)
+    if (auto* list = window.findChild<FileListWidget*>(QStringLiteral("list_File"));
+        list->count() > 1)
         list->item(1)->setSelected(false);
     window.show();
     return app.exec();

@@ -52,7 +52,8 @@ AboutDialog::AboutDialog(Prompter& prompter, Registry& registry, ProgramStarter&
 void AboutDialog::addControls() {
     // The desktop's font, and the design's positions scaled to it.
     DesignedLayout layout(*this);
-    QPushButton* ok = addButton(layout, this, "cmdOK", QStringLiteral("OK"), {4245, 2625, 1380, 345});
+    QPushButton* ok =
+        addButton(layout, this, "cmdOK", QStringLiteral("OK"), {4245, 2625, 1380, 345});
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
 

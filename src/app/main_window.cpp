@@ -28,9 +28,9 @@ namespace {
 
 template <typename Widget>
 Widget* place(DesignedLayout& layout, Widget* widget, const QString& objectName,
-              const QRect& twips, DesignedLayout::Text text = DesignedLayout::Text::OneLine) {
+              const QRect& twips) {
     widget->setObjectName(objectName);
-    layout.add(widget, twips, text);
+    layout.add(widget, twips);
     return widget;
 }
 
@@ -85,12 +85,13 @@ void MainWindow::createControls() {
     const QString labelCaptions[] = {QStringLiteral("元ファイル"),
                                      QStringLiteral("保存先フォルダー（削除の場合は無視）"),
                                      QStringLiteral("ファイルリスト")};
-    const QRect labelPlaces[] = {{120, 180, 1005, 225}, {120, 3510, 3165, 225},
-                                 {120, 810, 1155, 225}};
+    const QRect labelPlaces[] = {
+        {120, 180, 1005, 225}, {120, 3510, 3165, 225}, {120, 810, 1155, 225}};
     for (int i = 0; i < 3; ++i)
         place(layout, new QLabel(labelCaptions[i], this), QStringLiteral("Label1_%1").arg(i),
               labelPlaces[i]);
-    place(layout, new QLabel(QStringLiteral("ドラグ＆ドロップでファイルリストを作成出来ます。"), this),
+    place(layout,
+          new QLabel(QStringLiteral("ドラグ＆ドロップでファイルリストを作成出来ます。"), this),
           QStringLiteral("Label2"), {1200, 180, 3825, 225});
     place(layout,
           new QLabel(
@@ -135,17 +136,16 @@ void MainWindow::createControls() {
                                QStringLiteral("Frame1"), {1290, 780, 4935, 255});
     m_profileButtons = new QButtonGroup(this);
     for (int i = 0; i < 10; ++i)
-        m_profileButtons->addButton(place(layout, new QRadioButton(QString::number(i), profileFrame),
-                                          QStringLiteral("Option2_%1").arg(i),
-                                          {30 + 480 * i, 0, 465, 255}),
-                                    i);
+        m_profileButtons->addButton(
+            place(layout, new QRadioButton(QString::number(i), profileFrame),
+                  QStringLiteral("Option2_%1").arg(i), {30 + 480 * i, 0, 465, 255}),
+            i);
     auto* modeFrame = place(layout, new ButtonGroupFrame(QStringLiteral("実行モード"), this),
                             QStringLiteral("ModeFrame"), {210, 3180, 2865, 255});
     m_modeButtons = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i)
         m_modeButtons->addButton(place(layout, new QRadioButton(kModeCaptions[i], modeFrame),
-                                       QStringLiteral("Option1_%1").arg(i),
-                                       {960 * i, 0, 945, 255}),
+                                       QStringLiteral("Option1_%1").arg(i), {960 * i, 0, 945, 255}),
                                  i);
     m_profileButtons->button(0)->setChecked(true);
     m_modeButtons->button(0)->setChecked(true);

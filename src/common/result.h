@@ -22,3 +22,10 @@ class Result {
     QString m_error;
     Outcome m_outcome;
 };
+
+// What an operation that can fail makes: the value, which counts only when the
+// status is ok.
+template <typename T> struct Produced {
+    Result status = Result::success();
+    T value{};
+};

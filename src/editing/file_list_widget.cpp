@@ -23,8 +23,9 @@ void FileListWidget::appendSelected(const QStringList& entries) {
         return;
     const int first = count();
     addItems(entries);
-    selectionModel()->select(QItemSelection(model()->index(first, 0), model()->index(count() - 1, 0)),
-                             QItemSelectionModel::Select);
+    selectionModel()->select(
+        QItemSelection(model()->index(first, 0), model()->index(count() - 1, 0)),
+        QItemSelectionModel::Select);
 }
 
 QStringList FileListWidget::selectedEntries() const {

@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyleOptionButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 #include <cmath>

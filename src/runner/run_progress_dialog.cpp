@@ -46,9 +46,9 @@ RunProgressDialog::RunProgressDialog(RunMonitor& monitor, QWidget* parent)
     connect(m_cancelButton, &QPushButton::clicked, this, &RunProgressDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    for (QWidget* part : {static_cast<QWidget*>(m_recordLabel), static_cast<QWidget*>(m_sourceLabel),
-                          static_cast<QWidget*>(m_recordBar), static_cast<QWidget*>(m_bytesLabel),
-                          static_cast<QWidget*>(m_fileBar)})
+    for (QWidget* part : {static_cast<QWidget*>(m_recordLabel),
+                          static_cast<QWidget*>(m_sourceLabel), static_cast<QWidget*>(m_recordBar),
+                          static_cast<QWidget*>(m_bytesLabel), static_cast<QWidget*>(m_fileBar)})
         layout->addWidget(part);
     layout->addWidget(m_cancelButton, 0, Qt::AlignRight);
     setMinimumWidth(fontMetrics().averageCharWidth() * 60);
@@ -84,13 +84,12 @@ void RunProgressDialog::refresh() {
         m_recordLabel->setText(QStringLiteral("%1 / %2 件目を処理しています")
                                    .arg(state.recordIndex + 1)
                                    .arg(state.recordCount));
-    m_sourceLabel->setText(m_sourceLabel->fontMetrics().elidedText(
-        state.source, Qt::ElideMiddle, m_sourceLabel->width()));
+    m_sourceLabel->setText(m_sourceLabel->fontMetrics().elidedText(state.source, Qt::ElideMiddle,
+                                                                   m_sourceLabel->width()));
     m_recordBar->setRange(0, int(qMin<qint64>(state.recordCount, INT_MAX)));
     m_recordBar->setValue(int(qBound(qint64(0), state.recordIndex, qint64(INT_MAX))));
-    m_fileBar->setValue(state.fileSize > 0
-                            ? int(state.fileBytesCopied * kFileBarSteps / state.fileSize)
-                            : 0);
+    m_fileBar->setValue(
+        state.fileSize > 0 ? int(state.fileBytesCopied * kFileBarSteps / state.fileSize) : 0);
     m_bytesLabel->setText(QStringLiteral("このファイル %1 / %2　合計 %3")
                               .arg(dataSize(state.fileBytesCopied), dataSize(state.fileSize),
                                    dataSize(state.runBytesCopied)));

@@ -1,8 +1,8 @@
 #include "shell/desktop_shortcut.h"
 
+#include "common/error_text.h"
 #include "files/app_folder.h"
 #include "files/settings.h"
-#include "common/error_text.h"
 #include "platform/prompter.h"
 #include "shell/desktop_folder.h"
 #include "shell/shortcut_files.h"
@@ -36,12 +36,11 @@ ShortcutRequest requestFor(RunMode mode, int profile) {
 Result makeShortcut(const ShortcutRequest& request) {
     if (!QFileInfo(request.desktopFolder).isDir())
         return Result::failure(describeError(ErrorKind::PathNotFound, request.desktopFolder));
-    ShortcutFiles files;
-    const Result composed =
-        composeShortcutFiles(request, QProcessEnvironment::systemEnvironment(), files);
-    if (!composed.ok())
-        return composed;
-    return writeShortcutFiles(files);
+    const Produced<ShortcutFiles> files =
+        composeShortcutFiles(request, QProcessEnvironment::systemEnvironment());
+    if (!files.status.ok())
+        return files.status;
+    return writeShortcutFiles(files.value);
 }
 
 } // namespace

@@ -63,15 +63,15 @@ QString execArgument(const QString& argument) {
     return quoted + QLatin1Char('"');
 }
 
-Result composeLauncher(const Launcher& launcher, QByteArray& text) {
+Produced<QByteArray> composeLauncher(const Launcher& launcher) {
     for (const QString& value : {launcher.name, launcher.icon, launcher.actionName}) {
         if (hasControlCharacter(value))
-            return Result::failure(describeError(ErrorKind::BadFileName, value));
+            return {Result::failure(describeError(ErrorKind::BadFileName, value))};
     }
     for (const QStringList& command : {launcher.command, launcher.actionCommand}) {
         const Result checked = checkCommand(command);
         if (!checked.ok())
-            return checked;
+            return {checked};
     }
     // Version 1.4, the newest that Debian's validator knows; nothing here needs 1.5.
     const QString entry = QStringLiteral("[Desktop Entry]\n"
@@ -89,6 +89,5 @@ Result composeLauncher(const Launcher& launcher, QByteArray& text) {
                               .arg(escapedValue(launcher.name), execValue(launcher.command),
                                    escapedValue(launcher.icon), escapedValue(launcher.actionName),
                                    execValue(launcher.actionCommand));
-    text = entry.toUtf8();
-    return Result::success();
+    return {Result::success(), entry.toUtf8()};
 }

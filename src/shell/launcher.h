@@ -26,4 +26,4 @@ QString execArgument(const QString& argument);
 // part holds a control character (it cannot be written on a launcher's line
 // without changing meaning in some reader) or a program path holds "=",
 // which launchers do not allow there.
-Result composeLauncher(const Launcher& launcher, QByteArray& text);
+Produced<QByteArray> composeLauncher(const Launcher& launcher);

@@ -108,11 +108,11 @@ QByteArray stringData(const QString& text) {
 
 } // namespace
 
-Result composeShellLink(const ShellLink& link, QByteArray& bytes) {
+Produced<QByteArray> composeShellLink(const ShellLink& link) {
     if (link.iconLocation.size() > kMaxPathCharacters)
-        return Result::failure(describeError(ErrorKind::NameTooLong, link.iconLocation));
+        return {Result::failure(describeError(ErrorKind::NameTooLong, link.iconLocation))};
     if (link.arguments.size() > 0xFFFF)
-        return Result::failure(describeError(ErrorKind::NameTooLong, link.arguments));
+        return {Result::failure(describeError(ErrorKind::NameTooLong, link.arguments))};
 
     quint32 flags = kHasLinkInfo | kIsUnicode;
     QByteArray strings;
@@ -125,6 +125,6 @@ Result composeShellLink(const ShellLink& link, QByteArray& bytes) {
         strings += stringData(link.iconLocation);
     }
     const QByteArray terminalBlock(4, '\0');
-    bytes = header(flags, link) + linkInfo(link.target) + strings + terminalBlock;
-    return Result::success();
+    return {Result::success(),
+            header(flags, link) + linkInfo(link.target) + strings + terminalBlock};
 }

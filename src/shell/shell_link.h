@@ -20,4 +20,4 @@ struct ShellLink {
 // code page; arguments and icon location are UTF-16 strings. Fails, naming
 // the text, when the icon location is longer than the 260 characters a link
 // may hold or the arguments longer than 65535.
-Result composeShellLink(const ShellLink& link, QByteArray& bytes);
+Produced<QByteArray> composeShellLink(const ShellLink& link);

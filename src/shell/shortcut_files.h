@@ -15,7 +15,7 @@ struct ShortcutRequest {
     QString executableName; // the running executable's file name
     // The installed executable's absolute path; empty for a portable copy.
     QString installedExecutable;
-    QString iconSetting;    // "ICL" of section "ICON"
+    QString iconSetting; // "ICL" of section "ICON"
     QString desktopFolder;
 };
 
@@ -37,8 +37,8 @@ struct ShortcutFiles {
 // "icons" folder and offers "設定を開く", which opens the window preset to
 // the mode and profile. An installed program's shortcuts start the installed
 // executable itself, and the launcher names the run mode's image by its icon
-// name in the desktop's icon theme ("fennick-copy"). Fails, naming the path, when it cannot be written into
-// one of the two files (a control character, "=" in the program's path, an
-// icon path over 260 characters).
-Result composeShortcutFiles(const ShortcutRequest& request, const QProcessEnvironment& environment,
-                            ShortcutFiles& files);
+// name in the desktop's icon theme ("fennick-copy"). Fails, naming the path, when it cannot be
+// written into one of the two files (a control character, "=" in the program's path, an icon path
+// over 260 characters).
+Produced<ShortcutFiles> composeShortcutFiles(const ShortcutRequest& request,
+                                             const QProcessEnvironment& environment);

@@ -19,13 +19,16 @@ class WindowBusyTest : public WindowTest {
         WindowTest::SetUp();
         ASSERT_TRUE(writeBytes(path("src/a.txt"), "a"));
         ASSERT_TRUE(writeBytes(path("src/b.txt"), "b"));
-        ASSERT_TRUE(writeBytes(path("4copylist.txt"),
-                               ("," + path("src/a.txt") + "\r\n," + path("src/b.txt") + "\r\n").toUtf8()));
+        ASSERT_TRUE(
+            writeBytes(path("4copylist.txt"),
+                       ("," + path("src/a.txt") + "\r\n," + path("src/b.txt") + "\r\n").toUtf8()));
     }
 
     void writeSettings(const QByteArray& preview) {
-        ASSERT_TRUE(writeBytes(path("_Fennick.ini"), "[SEND Folder]\r\nFolderName4=/out\r\n[MSG]\r\n"
-                                                     "Preview=" + preview + "\r\nDEL=削除完了\r\n"));
+        ASSERT_TRUE(
+            writeBytes(path("_Fennick.ini"), "[SEND Folder]\r\nFolderName4=/out\r\n[MSG]\r\n"
+                                             "Preview=" +
+                                                 preview + "\r\nDEL=削除完了\r\n"));
     }
 
     void selectDeleteAndProfile4(MainWindow& window) {
@@ -38,12 +41,11 @@ class WindowBusyTest : public WindowTest {
 void queueClick(QWidget* control) {
     const QPointF centre = QRectF(control->rect()).center();
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-        QCoreApplication::postEvent(control, new QMouseEvent(type, centre, control->mapToGlobal(centre),
-                                                             Qt::LeftButton,
-                                                             type == QEvent::MouseButtonPress
-                                                                 ? Qt::LeftButton
-                                                                 : Qt::NoButton,
-                                                             Qt::NoModifier));
+        QCoreApplication::postEvent(
+            control,
+            new QMouseEvent(type, centre, control->mapToGlobal(centre), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
 }
 
 TEST_F(WindowBusyTest, AClickQueuedWhileAProfileLoadsIsDropped) {
@@ -98,7 +100,8 @@ TEST_F(WindowBusyTest, ARunAsksOnTheWindowsThreadTakesNoInputAndCanBeCancelled) 
     EXPECT_EQ(prompter.questionTexts(), QStringList{"a.txtを削除します。"});
     EXPECT_FALSE(QFile::exists(path("src/a.txt")));
     EXPECT_TRUE(QFile::exists(path("src/b.txt")));
-    EXPECT_EQ(prompter.messageTexts(), QStringList{"処理を中止しました。（2 件中 1 件を処理済み）"});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{"処理を中止しました。（2 件中 1 件を処理済み）"});
 }
 
 } // namespace

@@ -37,8 +37,8 @@ void answerNextBox(ShownBox& shown, QMessageBox::ButtonRole role) {
 TEST(PrompterDialogTest, ShowsPathsAndSettingsTextsLiterally) {
     ensureGuiApplication();
     DialogPrompter prompter;
-    for (const QString& text : {QStringLiteral("a<b>c.txtを削除します。"), QStringLiteral("<i>done</i>"),
-                               QStringLiteral("R&D &amp; <br>x")}) {
+    for (const QString& text : {QStringLiteral("a<b>c.txtを削除します。"),
+                                QStringLiteral("<i>done</i>"), QStringLiteral("R&D &amp; <br>x")}) {
         ShownBox shown;
         answerNextBox(shown, QMessageBox::YesRole);
         EXPECT_TRUE(prompter.askYesNo(text, QStringLiteral("削除")));

@@ -9,6 +9,7 @@
 #include "runner/run_monitor.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
+#include "support/temporary_app_folder.h"
 
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -21,17 +22,14 @@ namespace {
 
 const QDateTime kStart(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(9 * 3600));
 
-class RunLogTest : public ::testing::Test {
+class RunLogTest : public TemporaryAppFolderTest {
   protected:
+    RunLogTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
+
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setAppFolderForTesting(path("app"));
-        QDir().mkpath(path("app"));
+        TemporaryAppFolderTest::SetUp();
         QDir().mkpath(path("out"));
     }
-    void TearDown() override { setAppFolderForTesting(QString()); }
-
-    QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
 
     QString source(const QString& name) {
         const QString file = path("src/" + name);
@@ -57,7 +55,6 @@ class RunLogTest : public ::testing::Test {
         return QString::fromUtf8(readBytes(path("app/_Fennick.log"))).split('\n');
     }
 
-    QTemporaryDir m_dir;
     FakePrompter m_prompter;
 };
 

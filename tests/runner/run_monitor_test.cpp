@@ -20,10 +20,9 @@ TEST(RunMonitorTest, CountsRecordsAndBytesAndStopsTheRunWhenCancelled) {
     ASSERT_TRUE(writeBytes(root + "src/a.bin", QByteArray(3000, 'a')));
     ASSERT_TRUE(writeBytes(root + "src/b.bin", QByteArray(5000, 'b')));
     ASSERT_TRUE(QDir().mkpath(root + "out"));
-    ASSERT_TRUE(writeBytes(root + "app/3copylist.txt",
-                           (root + "out/," + root + "src/a.bin\n" + root + "out/," + root +
-                            "src/b.bin\n")
-                               .toUtf8()));
+    ASSERT_TRUE(writeBytes(
+        root + "app/3copylist.txt",
+        (root + "out/," + root + "src/a.bin\n" + root + "out/," + root + "src/b.bin\n").toUtf8()));
     FakePrompter prompter;
     JobRunner runner(prompter);
     RunMonitor monitor;
@@ -46,7 +45,8 @@ TEST(RunMonitorTest, CountsRecordsAndBytesAndStopsTheRunWhenCancelled) {
     monitor.requestCancel();
     EXPECT_FALSE(runner.run(RunMode::Copy, "3", RunSettings(), GetAppFolder()));
     EXPECT_EQ(entriesOf(root + "out"), QStringList());
-    EXPECT_EQ(prompter.messageTexts(), QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
 }
 
 } // namespace

@@ -8,18 +8,20 @@
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/small_tmpfs.h"
+#include "support/temporary_app_folder.h"
 
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 using namespace test_support;
 
 namespace {
 
-class TrashTest : public ::testing::Test {
+class TrashTest : public TemporaryAppFolderTest {
   protected:
+    TrashTest() : TemporaryAppFolderTest(QStringLiteral("app")) {}
+
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
+        TemporaryAppFolderTest::SetUp();
         m_oldHome = qgetenv("HOME");
         m_oldDataHome = qgetenv("XDG_DATA_HOME");
         m_oldCurrent = QDir::currentPath();
@@ -28,10 +30,8 @@ class TrashTest : public ::testing::Test {
         QDir().mkpath(path("home"));
         QDir().mkpath(path("current"));
         QDir::setCurrent(path("current"));
-        setAppFolderForTesting(path("app"));
     }
     void TearDown() override {
-        setAppFolderForTesting(QString());
         QDir::setCurrent(m_oldCurrent);
         qputenv("HOME", m_oldHome);
         if (m_oldDataHome.isEmpty())
@@ -39,8 +39,6 @@ class TrashTest : public ::testing::Test {
         else
             qputenv("XDG_DATA_HOME", m_oldDataHome);
     }
-
-    QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
 
     QString source(const QString& name) {
         const QString file = path("src/" + name);
@@ -69,7 +67,6 @@ class TrashTest : public ::testing::Test {
         return path("home/.local/share/Trash/") + relative;
     }
 
-    QTemporaryDir m_dir;
     FakePrompter m_prompter;
     QByteArray m_oldHome;
     QByteArray m_oldDataHome;

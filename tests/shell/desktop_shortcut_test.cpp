@@ -135,8 +135,9 @@ TEST_F(DesktopShortcutTest, TargetsAndIconsAreExpandedButTheLauncherStartsTheRea
     request.appFolder = "/opt/app/";
     request.executableName = "Fennick.exe";
     request.desktopFolder = m_desktop;
-    ShortcutFiles files;
-    ASSERT_TRUE(composeShortcutFiles(request, QProcessEnvironment(), files).ok());
+    Produced<ShortcutFiles> composed = composeShortcutFiles(request, QProcessEnvironment());
+    ASSERT_TRUE(composed.status.ok());
+    const ShortcutFiles& files = composed.value;
     ASSERT_TRUE(writeBytes(files.linkPath, files.link));
     expectLink("バッチコピー0.lnk", "/opt/app/Fennick", "/c0", "/opt/app/GLENDOR.icl", 0);
     EXPECT_EQ(launcherCommand(files.launcher, "Desktop Entry"),
@@ -147,7 +148,8 @@ TEST_F(DesktopShortcutTest, TargetsAndIconsAreExpandedButTheLauncherStartsTheRea
     request.installedExecutable = "/usr/bin/fennick";
     request.appFolder = "/home/me/.config/fennick/";
     request.mode = RunMode::Move;
-    ASSERT_TRUE(composeShortcutFiles(request, QProcessEnvironment(), files).ok());
+    composed = composeShortcutFiles(request, QProcessEnvironment());
+    ASSERT_TRUE(composed.status.ok());
     ASSERT_TRUE(writeBytes(files.linkPath, files.link));
     expectLink("バッチ移動0.lnk", "/usr/bin/fennick", "/m0", request.appFolder + "GLENDOR.icl", 2);
     EXPECT_EQ(launcherCommand(files.launcher, "Desktop Action settings"),

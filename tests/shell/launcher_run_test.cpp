@@ -32,10 +32,10 @@ class LauncherRunTest : public ::testing::Test {
         request.appFolder = m_appFolder;
         request.executableName = QStringLiteral("Fennick");
         request.desktopFolder = m_sandbox.makeFolder(QStringLiteral("desktop"));
-        ShortcutFiles files;
-        ASSERT_TRUE(composeShortcutFiles(request, QProcessEnvironment(), files).ok());
-        ASSERT_TRUE(writeShortcutFiles(files).ok());
-        m_launcherPath = files.launcherPath;
+        const Produced<ShortcutFiles> files = composeShortcutFiles(request, QProcessEnvironment());
+        ASSERT_TRUE(files.status.ok());
+        ASSERT_TRUE(writeShortcutFiles(files.value).ok());
+        m_launcherPath = files.value.launcherPath;
     }
 
     // Runs a command as the launcher gives it, without a display.

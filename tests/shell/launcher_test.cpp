@@ -71,8 +71,9 @@ TEST(LauncherTest, EveryNameReachesTheProgramAsOneArgument) {
         const QString program = QStringLiteral("/opt/") + name + QStringLiteral("/Fennick");
         Launcher launcher = launcherStarting(program, {name, QStringLiteral("/c3")});
         launcher.name = name + QStringLiteral("3");
-        QByteArray text;
-        ASSERT_TRUE(composeLauncher(launcher, text).ok()) << name.toStdString();
+        const Produced<QByteArray> composed = composeLauncher(launcher);
+        ASSERT_TRUE(composed.status.ok()) << name.toStdString();
+        const QByteArray& text = composed.value;
         EXPECT_TRUE(validLauncher(text)) << text.toStdString();
 
         const std::optional<LauncherGroups> groups = readLauncherGroups(text);
@@ -97,17 +98,15 @@ TEST(LauncherTest, RefusesWhatNoLauncherLineCanHold) {
           QStringList{"/opt/a=b/Fennick", "/c3"}}) {
         Launcher launcher = launcherStarting("/opt/Fennick", {"/c3"});
         launcher.command = command;
-        QByteArray text = "untouched";
-        const Result result = composeLauncher(launcher, text);
-        EXPECT_FALSE(result.ok()) << command.join(' ').toStdString();
-        EXPECT_TRUE(result.error().startsWith("ファイル名が正しくありません: "))
-            << result.error().toStdString();
-        EXPECT_EQ(text, "untouched");
+        const Produced<QByteArray> composed = composeLauncher(launcher);
+        EXPECT_FALSE(composed.status.ok()) << command.join(' ').toStdString();
+        EXPECT_TRUE(composed.status.error().startsWith("ファイル名が正しくありません: "))
+            << composed.status.error().toStdString();
+        EXPECT_TRUE(composed.value.isEmpty());
     }
     Launcher launcher = launcherStarting("/opt/Fennick", {"/c3"});
     launcher.icon = "/opt/new\nline.png";
-    QByteArray text;
-    EXPECT_FALSE(composeLauncher(launcher, text).ok());
+    EXPECT_FALSE(composeLauncher(launcher).status.ok());
 }
 
 // GLib's own launcher, as the desktop would start it, hands a program in a
@@ -125,10 +124,10 @@ TEST(LauncherTest, TheDesktopsLauncherStartsTheProgramWithTheSameArguments) {
     const QString argsFile = dir.path() + QStringLiteral("/args");
     qputenv("ARGS_FILE", argsFile.toUtf8());
 
-    QByteArray text;
-    ASSERT_TRUE(composeLauncher(launcherStarting(program, kHostileNames), text).ok());
+    const Produced<QByteArray> composed = composeLauncher(launcherStarting(program, kHostileNames));
+    ASSERT_TRUE(composed.status.ok());
     const QString launcherPath = dir.path() + QStringLiteral("/test.desktop");
-    ASSERT_TRUE(writeBytes(launcherPath, text));
+    ASSERT_TRUE(writeBytes(launcherPath, composed.value));
     QProcess::execute(gio, {QStringLiteral("launch"), launcherPath});
     // The launched program runs on after gio has returned.
     QDeadlineTimer deadline(10000);

@@ -20,8 +20,9 @@ ShellLink exampleLink() {
 // A link checked by hand with an independent reader: header, link
 // information with ASCII and UTF-16 paths, two counted strings, terminal block.
 TEST(ShellLinkTest, WritesTheBytesOfAKnownGoodLink) {
-    QByteArray bytes;
-    ASSERT_TRUE(composeShellLink(exampleLink(), bytes).ok());
+    const Produced<QByteArray> link = composeShellLink(exampleLink());
+    ASSERT_TRUE(link.status.ok());
+    const QByteArray& bytes = link.value;
     EXPECT_EQ(bytes.size(), 227);
     EXPECT_EQ(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
               "b86c806a684f76fe34f12fea57d188be5c1b87641917b7eb40b431ec3c5e44ed");
@@ -32,8 +33,9 @@ TEST(ShellLinkTest, WritesTheBytesOfAKnownGoodLink) {
 TEST(ShellLinkTest, ATargetBeyondAsciiIsWrittenInBothForms) {
     ShellLink link = exampleLink();
     link.target = QStringLiteral("/ü/日本/𝄞");
-    QByteArray bytes;
-    ASSERT_TRUE(composeShellLink(link, bytes).ok());
+    const Produced<QByteArray> composed = composeShellLink(link);
+    ASSERT_TRUE(composed.status.ok());
+    const QByteArray& bytes = composed.value;
     // Built in two pieces, since "??/" in one literal is a trigraph.
     EXPECT_TRUE(bytes.contains(QByteArray("/?/?") + "?/?" + '\0'));
     const QByteArray utf16(reinterpret_cast<const char*>(link.target.utf16()),
@@ -43,19 +45,18 @@ TEST(ShellLinkTest, ATargetBeyondAsciiIsWrittenInBothForms) {
 
 TEST(ShellLinkTest, RefusesTextsALinkCannotHold) {
     ShellLink link = exampleLink();
-    QByteArray bytes;
     link.iconLocation = QStringLiteral("/") + QString(259, QLatin1Char('i'));
-    EXPECT_TRUE(composeShellLink(link, bytes).ok()) << "260 characters fit";
+    EXPECT_TRUE(composeShellLink(link).status.ok()) << "260 characters fit";
     link.iconLocation += QLatin1Char('i');
-    Result result = composeShellLink(link, bytes);
+    const Result result = composeShellLink(link).status;
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.error(), "ファイル名が長すぎます: " + link.iconLocation);
 
     link = exampleLink();
     link.arguments = QString(0xFFFF, QLatin1Char('a'));
-    EXPECT_TRUE(composeShellLink(link, bytes).ok());
+    EXPECT_TRUE(composeShellLink(link).status.ok());
     link.arguments += QLatin1Char('a');
-    EXPECT_FALSE(composeShellLink(link, bytes).ok());
+    EXPECT_FALSE(composeShellLink(link).status.ok());
 }
 
 } // namespace
