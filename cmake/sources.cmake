@@ -18,9 +18,11 @@ set(FENNICK_FILES_SOURCES
     files/ini_file.cpp files/ini_file.h
     files/job_list.cpp files/job_list.h
     files/job_list_reader.cpp files/job_list_reader.h
+    files/ordinary_file.cpp files/ordinary_file.h
     files/run_log_file.cpp files/run_log_file.h
     files/settings.cpp files/settings.h
     files/text_codec.cpp files/text_codec.h
+    files/text_line_reader.cpp files/text_line_reader.h
     files/wildcard.cpp files/wildcard.h)
 
 set(FENNICK_PLATFORM_SOURCES
@@ -55,6 +57,7 @@ set(FENNICK_RUNNER_SOURCES
     runner/run_on_worker.cpp runner/run_on_worker.h
     runner/run_progress.h
     runner/run_settings.cpp runner/run_settings.h
+    runner/run_targets.cpp runner/run_targets.h
     runner/temporary_file.h runner/temporary_file_linux.cpp
     runner/trash.h runner/trash_linux.cpp)
 set(FENNICK_RUNNER_GUI_SOURCES
@@ -89,7 +92,7 @@ set(FENNICK_APP_SOURCES
     app/profile_loader.cpp app/profile_loader.h
     app/startup.cpp app/startup.h)
 set(FENNICK_APP_GUI_SOURCES
-    app/accessible_roles.cpp app/accessible_roles.h
+    app/accessibility_widget.cpp app/accessibility_widget.h
     app/busy_window.cpp app/busy_window.h
     app/main_window.cpp app/main_window.h)
 

@@ -67,19 +67,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Name other{validText(input, 64), validText(input, 64)};
     const std::string rest = input.ConsumeRemainingBytesAsString();
     const QByteArray before(rest.data(), qsizetype(rest.size()));
-    const QString textBefore = decodeText(before);
+    const DecodedText decoded = decodeText(before);
+    const QString textBefore = decoded.text;
 
     QString text = textBefore;
     const Result changed = withIniValue(text, entry.section, entry.key, value);
     const QString path = scratchPath(QStringLiteral("_Fennick.ini"));
     writeBytes(path, before);
     const Result written = writeIniValue(path, entry.section, entry.key, value);
-    require(changed.ok() == written.ok(), "the file is refused exactly when the text is");
-    if (!changed.ok()) {
-        require(text == textBefore, "a refused write leaves the text as it was");
+    require(written.ok() == (changed.ok() && decoded.faithful),
+            "the file is refused exactly when the text is, or was not read faithfully");
+    if (!written.ok())
         require(fileBytes(path) == before, "a refused write leaves the file as it was");
+    if (!changed.ok())
+        require(text == textBefore, "a refused write leaves the text as it was");
+    if (!written.ok())
         return 0;
-    }
     require(iniValue(text, entry.section, entry.key) == value, "the value reads back");
     require(readIniValue(path, entry.section, entry.key) == value,
             "the value reads back from the file");

@@ -76,6 +76,9 @@ int main(int argc, char** argv) {
     // A file-size limit makes a write fail with an error instead of killing
     // the run between two files.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A message to a reader that went away fails quietly instead of ending
+    // the program: it must not change how a run ends.
+    std::signal(SIGPIPE, SIG_IGN);
     const QString argument = launchArgument(argc, argv);
     if (const std::optional<int> status = printCommandLineHelp(argument))
         return *status;

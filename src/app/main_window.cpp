@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "app/accessible_roles.h"
+#include "app/accessibility_widget.h"
 #include "app/busy_window.h"
 #include "app/interactive_start.h"
 #include "app/profile_loader.h"

@@ -13,7 +13,8 @@ struct StartupOutcome {
     int exitStatus = 0;
 };
 
-// The program's start: reads section "MSG", works out the application folder,
-// decides from the launch argument and SHIFT, and performs the silent run.
-// Showing the window is left to the caller.
+// The program's start: decides from the launch argument and SHIFT, and
+// performs the silent run with one reading of section "MSG" (a settings file
+// that cannot be read ends it before any file is touched). Showing the window
+// is left to the caller.
 StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompter);

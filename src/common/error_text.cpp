@@ -35,6 +35,16 @@ QString errorSentence(ErrorKind kind) {
         return QStringLiteral("型が一致しません");
     case ErrorKind::BadRecord:
         return QStringLiteral("ジョブリストの行を読み取れません");
+    case ErrorKind::NotAnOrdinaryFile:
+        return QStringLiteral("通常のファイルではありません");
+    case ErrorKind::ReadOnlyFile:
+        return QStringLiteral("読み取り専用のファイルです");
+    case ErrorKind::WrittenByThisRun:
+        return QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから書き込んでいます");
+    case ErrorKind::NoAnswer:
+        return QStringLiteral("確認に応答がなかったため、実行を中止しました");
+    case ErrorKind::UnfaithfulText:
+        return QStringLiteral("文字コードを正しく読み取れないファイルは書き換えません");
     case ErrorKind::Other:
         break;
     }

@@ -20,6 +20,11 @@ enum class ErrorKind {
     CopyIncomplete,
     TypeMismatch,
     BadRecord,
+    NotAnOrdinaryFile,
+    ReadOnlyFile,
+    WrittenByThisRun,
+    NoAnswer,
+    UnfaithfulText,
     Other,
 };
 

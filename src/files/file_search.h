@@ -5,7 +5,9 @@
 
 // Directory search for ordinary files: regular files, or symbolic links to
 // them; folders, devices and broken links are never found. Only the last
-// component of a path may hold wildcards.
+// component of a path may hold wildcards. A wildcard never matches a hidden
+// file (a name beginning with ".") unless the pattern itself begins with ".";
+// a path that names a hidden file exactly finds it.
 
 // Whether the path, taken as it stands (wildcards are plain characters here),
 // names an ordinary file.

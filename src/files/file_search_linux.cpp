@@ -26,6 +26,10 @@ QStringList searchFolder(const QString& folderPrefix, const QString& namePattern
     std::vector<QByteArray> names;
     while (const dirent* entry = readdir(dir)) {
         const QByteArray name(entry->d_name);
+        // Hidden files are found only by a pattern that itself begins with
+        // a dot, as the shell's globbing does.
+        if (name.startsWith('.') && !namePattern.startsWith(QLatin1Char('.')))
+            continue;
         if (name == "." || name == "..")
             continue;
         if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)

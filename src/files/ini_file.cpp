@@ -1,6 +1,7 @@
 #include "files/ini_file.h"
 
 #include "files/atomic_write.h"
+#include "files/ordinary_file.h"
 #include "files/text_codec.h"
 #include "common/error_text.h"
 
@@ -13,26 +14,36 @@
 
 namespace {
 
-// One line of a text with the line break that ends it ("\r\n", "\n", or
-// nothing for a last line without one), so that the text can be rebuilt exactly.
+// One line of a text with the line break that ends it ("\r\n", "\n", "\r",
+// or nothing for a last line without one), so that the text can be rebuilt exactly.
 struct Line {
     QString content;
     QString ending;
 };
 
+// The line that starts at pos, which moves past its line break: CR LF, LF or
+// a lone CR, as the editors of every system write them.
+QStringView nextLine(QStringView text, qsizetype& pos, QStringView& ending) {
+    const qsizetype start = pos;
+    while (pos < text.size() && text[pos] != QLatin1Char('\n') && text[pos] != QLatin1Char('\r'))
+        ++pos;
+    const QStringView content = text.sliced(start, pos - start);
+    const qsizetype breakLength =
+        pos == text.size() ? 0
+        : text.sliced(pos).startsWith(QStringLiteral("\r\n")) ? 2
+                                                               : 1;
+    ending = text.sliced(pos, breakLength);
+    pos += breakLength;
+    return content;
+}
+
 QList<Line> splitLines(const QString& text) {
     QList<Line> lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        const qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        if (end < 0) {
-            lines.append({text.mid(start), QString()});
-            break;
-        }
-        const bool crlf = end > start && text[end - 1] == QLatin1Char('\r');
-        lines.append({text.mid(start, end - start - (crlf ? 1 : 0)),
-                      crlf ? QStringLiteral("\r\n") : QStringLiteral("\n")});
-        start = end + 1;
+    qsizetype pos = 0;
+    QStringView ending;
+    while (pos < text.size()) {
+        const QStringView content = nextLine(text, pos, ending);
+        lines.append({content.toString(), ending.toString()});
     }
     return lines;
 }
@@ -135,37 +146,63 @@ QString storedForm(const QString& value) {
     return quote ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
-// The whole file as text; a missing file is the empty text.
-Result readText(const QString& path, QString& text) {
-    text.clear();
-    const QFileInfo info(path);
-    if (!info.exists())
+QStringView valueOf(QStringView line, qsizetype equals) {
+    QStringView value = trimBlanks(line.mid(equals + 1));
+    return isQuoted(value) ? value.mid(1, value.size() - 2) : value;
+}
+
+// The whole file as text; a missing file is the empty text. A file that is
+// not an ordinary file, or cannot be read, is an error naming it.
+Result readText(const QString& path, DecodedText& decoded) {
+    decoded = DecodedText();
+    if (!QFileInfo::exists(path))
         return Result::success();
-    if (info.isDir())
-        return Result::failure(describeError(ErrorKind::IsAFolder, path));
-    QFile file(path);
+    QFile file;
+    const Result opened = openOrdinaryFile(file, path);
+    if (!opened.ok())
+        return opened;
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(describeFileFailure(file, errno, path));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result::failure(describeFileFailure(file, errno, path));
-    text = decodeText(bytes);
+        return Result::failure(describeErrno(errno ? errno : EIO, path));
+    decoded = decodeText(bytes);
     return Result::success();
 }
 
 } // namespace
 
+QStringList iniValues(const QString& text, const QList<IniKey>& keys) {
+    QStringList values(keys.size());
+    // For each key: whether the line read lies in its section, and whether
+    // its section, or the key itself, has been passed already.
+    QList<bool> inSection(keys.size(), false);
+    QList<bool> done(keys.size(), false);
+    qsizetype pos = 0;
+    QStringView ending;
+    while (pos < text.size()) {
+        const QStringView line = nextLine(text, pos, ending);
+        if (const auto name = sectionName(line)) {
+            for (qsizetype i = 0; i < keys.size(); ++i) {
+                done[i] = done[i] || inSection[i];
+                inSection[i] = !done[i] && sameName(*name, keys[i].section);
+            }
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            continue;
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            if (inSection[i] && !done[i] && sameName(line.left(equals), keys[i].key)) {
+                values[i] = valueOf(line, equals).toString();
+                done[i] = true;
+            }
+        }
+    }
+    return values;
+}
+
 QString iniValue(const QString& text, const QString& section, const QString& key) {
-    const QList<Line> lines = splitLines(text);
-    const Location at = locate(lines, section, key);
-    if (at.key < 0)
-        return QString();
-    const QStringView line = lines[at.key].content;
-    QStringView value = trimBlanks(line.mid(line.indexOf(QLatin1Char('=')) + 1));
-    if (isQuoted(value))
-        value = value.mid(1, value.size() - 2);
-    return value.toString();
+    return iniValues(text, {{section, key}}).front();
 }
 
 Result withIniValue(QString& text, const QString& section, const QString& key,
@@ -173,8 +210,8 @@ Result withIniValue(QString& text, const QString& section, const QString& key,
     if (const auto problem = entryProblem(section, key, value))
         return Result::failure(*problem);
     QList<Line> lines = splitLines(text);
-    const QString lineBreak = !lines.isEmpty() && lines.first().ending == QStringLiteral("\r\n")
-                                  ? QStringLiteral("\r\n")
+    const QString lineBreak = !lines.isEmpty() && !lines.first().ending.isEmpty()
+                                  ? lines.first().ending
                                   : QStringLiteral("\n");
     const QString entry = key + QLatin1Char('=') + storedForm(value);
     const Location at = locate(lines, section, key);
@@ -186,12 +223,8 @@ Result withIniValue(QString& text, const QString& section, const QString& key,
             added.prepend({QLatin1Char('[') + section + QLatin1Char(']'), lineBreak});
         const qsizetype position = at.section < 0 ? lines.size() : at.lastFilled + 1;
         // The line before the new ones may be a last line without a line break.
-        // One that ends in a CR gets a CR LF: a bare LF would join that CR into
-        // a line break and take it from the line's value.
-        if (position > 0 && lines[position - 1].ending.isEmpty()) {
-            const bool endsInCr = lines[position - 1].content.endsWith(QLatin1Char('\r'));
-            lines[position - 1].ending = endsInCr ? QStringLiteral("\r\n") : lineBreak;
-        }
+        if (position > 0 && lines[position - 1].ending.isEmpty())
+            lines[position - 1].ending = lineBreak;
         for (qsizetype i = 0; i < added.size(); ++i)
             lines.insert(position + i, added[i]);
     }
@@ -199,19 +232,30 @@ Result withIniValue(QString& text, const QString& section, const QString& key,
     return Result::success();
 }
 
+Result readIniFile(const QString& filePath, QString& text) {
+    DecodedText decoded;
+    const Result read = readText(filePath, decoded);
+    text = decoded.text;
+    return read;
+}
+
 QString readIniValue(const QString& filePath, const QString& section, const QString& key) {
     QString text;
-    return readText(filePath, text).ok() ? iniValue(text, section, key) : QString();
+    return readIniFile(filePath, text).ok() ? iniValue(text, section, key) : QString();
 }
 
 Result writeIniValue(const QString& filePath, const QString& section, const QString& key,
                      const QString& value) {
-    QString text;
-    const Result read = readText(filePath, text);
+    DecodedText decoded;
+    const Result read = readText(filePath, decoded);
     if (!read.ok())
         return read;
-    const Result changed = withIniValue(text, section, key, value);
+    // Written back, replaced characters would stand for good in place of the
+    // ones the file held.
+    if (!decoded.faithful)
+        return Result::failure(describeError(ErrorKind::UnfaithfulText, filePath));
+    const Result changed = withIniValue(decoded.text, section, key, value);
     if (!changed.ok())
         return Result::failure(changed.error() + QStringLiteral(": ") + filePath);
-    return writeFileAtomically(filePath, encodeText(text));
+    return writeFileAtomically(filePath, encodeText(decoded.text));
 }

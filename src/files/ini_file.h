@@ -3,6 +3,8 @@
 #include "common/result.h"
 
 #include <QString>
+#include <QList>
+#include <QStringList>
 
 // The private-profile (INI) format: "[section]" lines open sections, "key=value"
 // lines inside them set keys. Section and key names match without regard to
@@ -12,7 +14,15 @@
 // blanks at its ends can be stored quoted.
 
 // The value of a key in an INI text, or the empty text when it is missing.
+// CR LF, LF and a lone CR all end a line.
 QString iniValue(const QString& text, const QString& section, const QString& key);
+
+// The values of several keys, found in one pass over the text.
+struct IniKey {
+    QString section;
+    QString key;
+};
+QStringList iniValues(const QString& text, const QList<IniKey>& keys);
 
 // Sets a key in an INI text: replaces the key's line, or adds the key after the
 // last non-blank line of its section, or adds the section and the key at the
@@ -21,12 +31,17 @@ QString iniValue(const QString& text, const QString& section, const QString& key
 Result withIniValue(QString& text, const QString& section, const QString& key,
                     const QString& value);
 
-// iniValue for a file (UTF-8, or Shift-JIS when not valid UTF-8); a missing or
-// unreadable file has no values.
+// The whole text of an INI file (UTF-8, UTF-16 with a byte-order mark, or
+// Shift-JIS when not valid UTF-8). A missing file is the empty text; one that
+// exists but cannot be read, or is no ordinary file, fails naming the file.
+Result readIniFile(const QString& filePath, QString& text);
+
+// iniValue for a file; a missing or unreadable file has no values.
 QString readIniValue(const QString& filePath, const QString& section, const QString& key);
 
 // withIniValue for a file, which is created when missing and replaced
-// atomically in UTF-8. On failure the file stays as it was and the message
-// names the file.
+// atomically in UTF-8. A file that cannot be read, or only with characters
+// replaced, is not written. On failure the file stays as it was and the
+// message names the file.
 Result writeIniValue(const QString& filePath, const QString& section, const QString& key,
                      const QString& value);

@@ -5,6 +5,8 @@
 #include "files/text_codec.h"
 #include "common/error_text.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isBlank(QChar c) {
@@ -55,6 +57,10 @@ bool holdable(const QString& field) {
            !field.contains(QLatin1Char('\r'));
 }
 
+bool isAbsolute(const QString& path) {
+    return path.startsWith(QLatin1Char('/'));
+}
+
 } // namespace
 
 QString jobListPath(const QString& appFolder, const QString& profileText) {
@@ -73,6 +79,26 @@ std::optional<JobRecord> parseJobRecord(const QString& line) {
     return JobRecord{*destination, *source};
 }
 
+std::optional<QString> recordProblem(const JobRecord& record) {
+    if (record.destination.contains(QChar(0)) || record.source.contains(QChar(0)))
+        return QStringLiteral("NUL 文字を含んでいます");
+    // A lone surrogate, from a broken UTF-16 file, names no file.
+    if (!QStringView(record.destination).isValidUtf16() ||
+        !QStringView(record.source).isValidUtf16())
+        return QStringLiteral("読み取れない文字を含んでいます");
+    if (record.destination.isEmpty())
+        return QStringLiteral("コピー先のフォルダーが空です");
+    if (!isAbsolute(record.destination))
+        return QStringLiteral("コピー先のフォルダーが絶対パスではありません");
+    if (!isAbsolute(record.source))
+        return QStringLiteral("ファイルのパスが絶対パスではありません");
+    return std::nullopt;
+}
+
+bool isBlankLine(QStringView line) {
+    return std::all_of(line.begin(), line.end(), isBlank);
+}
+
 Result formatJobRecord(const JobRecord& record, QString& line) {
     for (const QString& field : {record.destination, record.source}) {
         if (!holdable(field))
@@ -80,6 +106,13 @@ Result formatJobRecord(const JobRecord& record, QString& line) {
                 QStringLiteral(
                     "ダブルクォーテーションや改行を含むパスはジョブリストに保存できません: ") +
                 field);
+    }
+    if (const std::optional<QString> problem = recordProblem(record)) {
+        const bool destinationAtFault =
+            recordProblem({record.destination, QStringLiteral("/")}).has_value();
+        const QString& entry = destinationAtFault ? record.destination : record.source;
+        return Result::failure(*problem + QStringLiteral("。ジョブリストに保存できません: ") +
+                               entry);
     }
     line = quotedIfNeeded(record.destination) + QLatin1Char(',') + quotedIfNeeded(record.source);
     return Result::success();

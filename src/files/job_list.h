@@ -24,9 +24,18 @@ QString jobListPath(const QString& appFolder, const QString& profileText);
 // that does not hold exactly two fields is no record.
 std::optional<JobRecord> parseJobRecord(const QString& line);
 
+// Why a record cannot be carried out, or nothing when it can: both fields
+// must be absolute paths (an empty destination would mean the root folder, a
+// relative path whatever folder the program was started in), and a NUL would
+// cut a path short.
+std::optional<QString> recordProblem(const JobRecord& record);
+
+// Whether a line holds nothing but blanks; job lists skip such lines.
+bool isBlankLine(QStringView line);
+
 // The line that parseJobRecord reads back as the given record, without its
 // line break, or a failure naming the entry that a job list cannot hold (a
-// double quote or a line break in it).
+// double quote or a line break in it, or a recordProblem).
 Result formatJobRecord(const JobRecord& record, QString& line);
 
 // Writes a whole job list: one record per source, each with the destination

@@ -7,6 +7,10 @@ QString settingsFilePath() {
     return GetAppFolder() + QStringLiteral("_Fennick.ini");
 }
 
+Result readSettingsText(QString& text) {
+    return readIniFile(settingsFilePath(), text);
+}
+
 QString GetIniValue(const QString& section, const QString& key) {
     return readIniValue(settingsFilePath(), section, key);
 }

@@ -9,6 +9,11 @@
 // the next read.
 QString settingsFilePath();
 
+// The whole settings file, read once: a run takes its values from this one
+// reading. A missing file is the empty text; one that exists but cannot be
+// read (permissions, a folder or device in its place) fails, naming the file.
+Result readSettingsText(QString& text);
+
 // The value of one key, or the empty text when the file, the section or the
 // key is missing. Section and key names match without regard to letter case.
 QString GetIniValue(const QString& section, const QString& key);

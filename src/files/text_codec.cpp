@@ -6,11 +6,33 @@ namespace {
 
 constexpr qint64 kBlockSize = 256 * 1024;
 
+// Whether a decoder met bytes it had to replace. Qt's UTF-16 decoder does not
+// say so for a lone surrogate or an odd last byte, so those are checked here.
+bool decodedFaithfully(const QStringDecoder& decoder, FileEncoding encoding,
+                       QByteArrayView bytes, const QString& text) {
+    if (decoder.hasError())
+        return false;
+    return !isUtf16(encoding) || (bytes.size() % 2 == 0 && QStringView(text).isValidUtf16());
+}
+
 } // namespace
+
+ByteOrderMark byteOrderMark(QByteArrayView start) {
+    if (start.startsWith("\xFF\xFE"))
+        return {2, FileEncoding::Utf16LittleEndian};
+    if (start.startsWith("\xFE\xFF"))
+        return {2, FileEncoding::Utf16BigEndian};
+    if (start.startsWith("\xEF\xBB\xBF"))
+        return {3, FileEncoding::Utf8};
+    return {};
+}
 
 // decode() is lazy: the decoder runs, and notes errors, only when its result
 // is turned into a text.
 FileEncoding detectEncoding(const QByteArray& bytes) {
+    const ByteOrderMark mark = byteOrderMark(bytes);
+    if (isUtf16(mark.encoding))
+        return mark.encoding;
     QStringDecoder utf8(QStringDecoder::Utf8);
     (void)QString(utf8.decode(bytes));
     (void)QString(utf8.decode(QByteArrayView("\n")));
@@ -19,6 +41,11 @@ FileEncoding detectEncoding(const QByteArray& bytes) {
 
 bool detectEncoding(QIODevice& device, FileEncoding& encoding) {
     const qint64 start = device.pos();
+    const ByteOrderMark mark = byteOrderMark(device.peek(2));
+    if (isUtf16(mark.encoding)) {
+        encoding = mark.encoding;
+        return true;
+    }
     QStringDecoder utf8(QStringDecoder::Utf8);
     while (!utf8.hasError()) {
         const QByteArray block = device.read(kBlockSize);
@@ -37,20 +64,34 @@ bool detectEncoding(QIODevice& device, FileEncoding& encoding) {
 }
 
 QStringDecoder makeDecoder(FileEncoding encoding) {
-    if (encoding == FileEncoding::Utf8)
+    switch (encoding) {
+    case FileEncoding::Utf8:
         return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    case FileEncoding::Utf16LittleEndian:
+        return QStringDecoder(QStringDecoder::Utf16LE, QStringDecoder::Flag::Stateless);
+    case FileEncoding::Utf16BigEndian:
+        return QStringDecoder(QStringDecoder::Utf16BE, QStringDecoder::Flag::Stateless);
+    case FileEncoding::ShiftJis:
+        break;
+    }
     return QStringDecoder("Shift_JIS", QStringDecoder::Flag::Stateless);
 }
 
-QString decodeText(const QByteArray& bytes) {
-    QStringDecoder decoder = makeDecoder(detectEncoding(bytes));
-    QString text = decoder.decode(bytes);
+DecodedText decodeText(const QByteArray& bytes) {
+    const FileEncoding encoding = detectEncoding(bytes);
+    const ByteOrderMark mark = byteOrderMark(bytes);
+    const QByteArrayView body =
+        QByteArrayView(bytes).sliced(mark.encoding == encoding ? mark.length : 0);
+    QStringDecoder decoder = makeDecoder(encoding);
+    DecodedText decoded{decoder.decode(body), true};
+    decoded.faithful = decodedFaithfully(decoder, encoding, body, decoded.text);
     // All of them: a mark left at the start would be written back as the one
     // mark that the next read drops, and the text would change its meaning.
     qsizetype marks = 0;
-    while (marks < text.size() && text[marks] == QChar(0xFEFF))
+    while (marks < decoded.text.size() && decoded.text[marks] == QChar(0xFEFF))
         ++marks;
-    return text.remove(0, marks);
+    decoded.text.remove(0, marks);
+    return decoded;
 }
 
 QByteArray encodeText(const QString& text) {

@@ -18,8 +18,8 @@ void GuiThreadPrompter::showMessage(const QString& text, const QString& caption)
     onContextThread([&] { m_target.showMessage(text, caption); });
 }
 
-bool GuiThreadPrompter::askYesNo(const QString& text, const QString& caption) {
-    bool answer = false;
+Answer GuiThreadPrompter::askYesNo(const QString& text, const QString& caption) {
+    Answer answer = Answer::None;
     onContextThread([&] { answer = m_target.askYesNo(text, caption); });
     return answer;
 }

@@ -13,7 +13,7 @@ class GuiThreadPrompter : public Prompter {
     GuiThreadPrompter(Prompter& target, QObject& context);
 
     void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
-    bool askYesNo(const QString& text, const QString& caption) override;
+    Answer askYesNo(const QString& text, const QString& caption) override;
 
   private:
     template <typename Call> void onContextThread(Call call);

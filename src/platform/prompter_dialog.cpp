@@ -23,7 +23,7 @@ void DialogPrompter::showMessage(const QString& text, const QString& caption) {
     execPlainMessageBox(caption, text, QMessageBox::Ok);
 }
 
-bool DialogPrompter::askYesNo(const QString& text, const QString& caption) {
-    return execPlainMessageBox(caption, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+Answer DialogPrompter::askYesNo(const QString& text, const QString& caption) {
+    const int button = execPlainMessageBox(caption, text, QMessageBox::Yes | QMessageBox::No);
+    return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }

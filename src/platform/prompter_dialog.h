@@ -6,5 +6,5 @@
 class DialogPrompter : public Prompter {
   public:
     void showMessage(const QString& text, const QString& caption = kApplicationTitle) override;
-    bool askYesNo(const QString& text, const QString& caption) override;
+    Answer askYesNo(const QString& text, const QString& caption) override;
 };

@@ -15,7 +15,7 @@ void TerminalPrompter::showMessage(const QString& text, const QString& caption) 
     std::fflush(m_output);
 }
 
-bool TerminalPrompter::askYesNo(const QString& text, const QString& caption) {
+Answer TerminalPrompter::askYesNo(const QString& text, const QString& caption) {
     std::fputs(
         (caption + QStringLiteral(": ") + withDisplayLineBreaks(text) + QStringLiteral(" [y/N] "))
             .toUtf8()
@@ -23,9 +23,13 @@ bool TerminalPrompter::askYesNo(const QString& text, const QString& caption) {
         m_output);
     std::fflush(m_output);
     QByteArray answer;
-    for (int c = std::fgetc(m_input); c != EOF && c != '\n'; c = std::fgetc(m_input))
+    int c = std::fgetc(m_input);
+    if (c == EOF)
+        return Answer::None;
+    for (; c != EOF && c != '\n'; c = std::fgetc(m_input))
         answer += char(c);
     if (answer.endsWith('\r'))
         answer.chop(1);
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
+    const bool yes = answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
+    return yes ? Answer::Yes : Answer::No;
 }

@@ -10,7 +10,12 @@
 
 bool executeSelectedJob(Prompter& prompter, RunMonitor& monitor,
                         const QString& destinationBoxText, RunMode mode, int profile) {
-    const RunSettings settings = readRunSettings();
+    RunSettings settings;
+    const Result read = readRunSettings(settings);
+    if (!read.ok()) {
+        prompter.showMessage(read.error());
+        return false;
+    }
     // Only the empty text stops the run; the folder itself comes from the job list.
     if (destinationBoxText.isEmpty()) {
         prompter.showMessage(QStringLiteral("BATファイルを作成してから実行してください。"));

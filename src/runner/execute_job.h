@@ -7,7 +7,8 @@
 class Prompter;
 class RunMonitor;
 
-// The execute button: reads section "MSG" afresh, refuses to run while the
+// The execute button: reads section "MSG" afresh (a settings file that cannot
+// be read stops it before any file is touched), refuses to run while the
 // destination folder box is empty, and runs the selected profile in the
 // selected mode. Every error is shown and the window goes on as it was.
 // The monitor hears how the run advances and can cancel it. Returns whether

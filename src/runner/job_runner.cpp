@@ -8,6 +8,7 @@
 #include "runner/file_operations.h"
 #include "files/file_search.h"
 #include "runner/run_progress.h"
+#include "runner/run_targets.h"
 #include "runner/trash.h"
 #include "files/wildcard.h"
 
@@ -24,6 +25,12 @@ Result badSettingValue(const QString& explanation) {
 Result previewNotANumber(const RunSettings& settings) {
     return badSettingValue(
         QStringLiteral("[MSG] Preview の値「%1」は数値ではありません").arg(settings.previewText));
+}
+
+// A question that got no answer stops the run: nothing may be decided, or
+// reported as done, on the user's behalf.
+Result noAnswer(const QString& path) {
+    return Result::failure(describeError(ErrorKind::NoAnswer, path));
 }
 
 // The name under which a copy lands: the source's own. A plain path is
@@ -46,6 +53,7 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
+    m_writtenTargets = WrittenTargets();
     m_files = FileOperations(m_copyProgress);
     m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
     m_recordsDone = 0;
@@ -116,10 +124,14 @@ Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& s
 Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     QString name;
     Result result = destinationName(record.source, name);
+    if (result.ok() && mode == RunMode::Move)
+        result = refuseReadOnly(record.source);
     const QString target = record.destination + name;
     if (result.ok())
-        result = mode == RunMode::Move ? m_files.moveFile(record.source, target)
-                                       : m_files.copyFile(record.source, target);
+        result = m_writtenTargets.write(record.source, target, [&] {
+            return mode == RunMode::Move ? m_files.moveFile(record.source, target)
+                                         : m_files.copyFile(record.source, target);
+        });
     if (result.ok())
         m_log->transferred(mode, record.source, target);
     return result;
@@ -155,7 +167,10 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
 Result JobRunner::askAndDelete(const QString& source) {
     const QStringList matches = findOrdinaryFiles(source);
     if (matches.isEmpty()) {
-        if (!m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption)) {
+        const Answer answer = m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption);
+        if (answer == Answer::None)
+            return noAnswer(source);
+        if (answer == Answer::No) {
             m_log->skipped(source);
             return Result::success();
         }
@@ -165,7 +180,10 @@ Result JobRunner::askAndDelete(const QString& source) {
     }
     for (const QString& match : matches) {
         const QString name = match.mid(match.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption)) {
+        const Answer answer = m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption);
+        if (answer == Answer::None)
+            return noAnswer(match);
+        if (answer == Answer::No) {
             m_log->skipped(match);
             continue;
         }
@@ -181,7 +199,9 @@ Result JobRunner::askAndDelete(const QString& source) {
 Result JobRunner::deleteMatch(const QString& path, const QString& source) {
     const QString pattern = path == source ? QString() : source;
     QString pathInTrash;
-    const Result deleted = m_toTrash ? moveToTrash(path, pathInTrash) : deleteFile(path);
+    Result deleted = refuseReadOnly(path);
+    if (deleted.ok())
+        deleted = m_toTrash ? moveToTrash(path, pathInTrash) : deleteFile(path);
     if (deleted.ok() && m_toTrash)
         m_log->trashed(path, pathInTrash, pattern);
     else if (deleted.ok())

@@ -6,6 +6,7 @@
 #include "runner/file_operations.h"
 #include "runner/run_log.h"
 #include "runner/run_settings.h"
+#include "runner/run_targets.h"
 
 #include <QString>
 
@@ -46,6 +47,7 @@ class JobRunner {
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
+    WrittenTargets m_writtenTargets; // of the run under way
     CopyProgress* m_copyProgress = nullptr;
     FileOperations m_files; // a fresh one for each run
     RunLog m_noLog;

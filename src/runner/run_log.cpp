@@ -1,5 +1,7 @@
 #include "runner/run_log.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 kLogSizeLimit = 1024 * 1024;
@@ -22,11 +24,18 @@ QString modeName(RunMode mode) {
 
 // Control characters, which a file name may hold, are written as \xNN, so
 // that a name can neither break a line nor forge a header.
+bool isControlCharacter(QChar c) {
+    return c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
 QString withoutControlCharacters(const QString& text) {
+    // Most lines hold none and are written as they are.
+    if (std::none_of(text.begin(), text.end(), isControlCharacter))
+        return text;
     QString escaped;
-    escaped.reserve(text.size());
+    escaped.reserve(text.size() + 8);
     for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+        if (isControlCharacter(c))
             escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
         else
             escaped += c;

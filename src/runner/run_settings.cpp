@@ -1,18 +1,25 @@
 #include "runner/run_settings.h"
 
+#include "files/ini_file.h"
 #include "files/settings.h"
 
 #include <QRegularExpression>
 
-RunSettings readRunSettings() {
+Result readRunSettings(RunSettings& settings) {
+    QString text;
+    const Result read = readSettingsText(text);
+    if (!read.ok())
+        return Result::failure(QStringLiteral("設定ファイルを読み取れません。\n") + read.error());
     const QString section = QStringLiteral("MSG");
-    RunSettings settings;
-    settings.previewText = GetIniValue(section, QStringLiteral("Preview"));
-    settings.completionTexts[0] = GetIniValue(section, QStringLiteral("COPY"));
-    settings.completionTexts[1] = GetIniValue(section, QStringLiteral("DEL"));
-    settings.completionTexts[2] = GetIniValue(section, QStringLiteral("MOVE"));
-    settings.trashText = GetIniValue(QStringLiteral("OPTION"), QStringLiteral("Trash"));
-    return settings;
+    const QStringList values = iniValues(text, {{section, QStringLiteral("Preview")},
+                                                {section, QStringLiteral("COPY")},
+                                                {section, QStringLiteral("DEL")},
+                                                {section, QStringLiteral("MOVE")},
+                                                {QStringLiteral("OPTION"), QStringLiteral("Trash")}});
+    settings.previewText = values[0];
+    settings.completionTexts = {values[1], values[2], values[3]};
+    settings.trashText = values[4];
+    return Result::success();
 }
 
 PreviewMode previewMode(const QString& previewText) {

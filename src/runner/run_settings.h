@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/result.h"
 #include "common/run_mode.h"
 
 #include <QString>
@@ -18,9 +19,11 @@ struct RunSettings {
     }
 };
 
-// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG", in that order,
-// then "Trash" of section "OPTION".
-RunSettings readRunSettings();
+// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG" and "Trash" of
+// section "OPTION" from one reading of the settings file. A settings file
+// that exists but cannot be read fails, naming it, so that no run goes on as
+// if it held nothing.
+Result readRunSettings(RunSettings& settings);
 
 enum class PreviewMode { Off, On, NotANumber };
 

@@ -86,15 +86,27 @@ Result checkInfoFolders(const QString& path) {
     return Result::success();
 }
 
-// Puts back a file that Qt moved somewhere other than a trash, and removes
-// the .trashinfo and the empty folders it made there.
-void putBack(const QString& movedTo, const QString& path) {
+// The .trashinfo that belongs to a file in a trash's files folder.
+QString trashInfoOf(const QString& movedTo) {
     const QFileInfo moved(movedTo);
-    QDir top = moved.dir();
+    return moved.dir().filePath(QStringLiteral("../info/") + moved.fileName() +
+                                QStringLiteral(".trashinfo"));
+}
+
+// Qt writes the .trashinfo after the move and does not check the write; a
+// file without it cannot be put back from the file manager.
+bool hasTrashInfo(const QString& movedTo) {
+    QFile info(trashInfoOf(movedTo));
+    return info.open(QIODevice::ReadOnly) && info.readAll().contains("\nPath=");
+}
+
+// Puts back a file that Qt moved somewhere other than a trash, or without
+// its .trashinfo, and removes the .trashinfo and the empty folders it made.
+void putBack(const QString& movedTo, const QString& path) {
+    QDir top = QFileInfo(movedTo).dir();
     top.cdUp();
     QFile::rename(movedTo, path);
-    QFile::remove(
-        top.filePath(QStringLiteral("info/") + moved.fileName() + QStringLiteral(".trashinfo")));
+    QFile::remove(trashInfoOf(movedTo));
     top.rmdir(QStringLiteral("files"));
     top.rmdir(QStringLiteral("info"));
 }
@@ -134,6 +146,11 @@ Result moveToTrash(const QString& path, QString& pathInTrash) {
     if (!liesInTrash(pathInTrash)) {
         putBack(pathInTrash, path);
         return trashFailure(QStringLiteral("ごみ箱の外に移されました: ") + pathInTrash, path);
+    }
+    if (!hasTrashInfo(pathInTrash)) {
+        putBack(pathInTrash, path);
+        return trashFailure(
+            QStringLiteral(".trashinfo を書き込めません: ") + trashInfoOf(pathInTrash), path);
     }
     return Result::success();
 }

@@ -149,7 +149,8 @@ TEST_F(MainWindowTest, ProfileZeroIsLoadedOnceAndItsErrorsAreShown) {
 
 TEST_F(MainWindowTest, TheExecuteButtonRunsTheSelectedProfileAndComesBack) {
     ASSERT_TRUE(writeBytes(path("src/a.txt"), "a"));
-    ASSERT_TRUE(writeBytes(path("4copylist.txt"), ("," + path("src/a.txt") + "\r\n").toUtf8()));
+    ASSERT_TRUE(
+        writeBytes(path("4copylist.txt"), ("/unused/," + path("src/a.txt") + "\r\n").toUtf8()));
     modeButton(1)->click();
     profileButton(4)->click();
 
@@ -175,6 +176,15 @@ TEST_F(MainWindowTest, TheExecuteButtonRunsTheSelectedProfileAndComesBack) {
     EXPECT_EQ(entries(), QStringList{path("src/a.txt")});
     EXPECT_EQ(destinationBox()->text(), " ");
     EXPECT_EQ(m_window.selectedMode(), RunMode::Delete);
+
+    // A settings file that cannot be read stops the run before any file is touched.
+    ASSERT_TRUE(writeBytes(path("src/a.txt"), "a"));
+    ASSERT_TRUE(QDir().mkdir(path("_Fennick.ini")));
+    m_prompter.messages.clear();
+    find<QPushButton>("Command2")->click();
+    ASSERT_EQ(m_prompter.messages.size(), 1);
+    EXPECT_TRUE(m_prompter.messages.front().text.endsWith(path("_Fennick.ini")));
+    EXPECT_TRUE(QFile::exists(path("src/a.txt")));
 }
 
 TEST_F(MainWindowTest, TheShortcutButtonMakesAShortcutForTheSelectedModeAndProfile) {

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 using namespace test_support;
 
 namespace {
@@ -222,9 +224,9 @@ TEST(SilentRun, AsksBeforeEachDeleteInPreviewMode) {
     sandbox.writeJobList(QStringLiteral("3"), {{src, src + QStringLiteral("/*.log")},
                                                {src, src + QStringLiteral("/last.txt")}});
 
-    // B.log y, a.log n, b.log Y, c.log yes, d.log YES, e.log an empty line, last.txt end of input.
+    // B.log y, a.log n, b.log Y, c.log yes, d.log YES, e.log an empty line, last.txt "no".
     const RunOutcome outcome =
-        sandbox.run({QStringLiteral("/d3")}, {.input = "y\nn\nY\nyes\nYES\n\n"});
+        sandbox.run({QStringLiteral("/d3")}, {.input = "y\nn\nY\nyes\nYES\n\nno\n"});
 
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(entriesOf(src), QStringList({QStringLiteral("a.log"), QStringLiteral("e.log"),
@@ -242,6 +244,50 @@ TEST(SilentRun, AsksBeforeEachDeleteInPreviewMode) {
         position = std::max(found, position);
     }
     EXPECT_EQ(outcome.errors.count(QStringLiteral("[y/N]")), 7);
+}
+
+// Without an answer (cron, </dev/null, Ctrl-D) nothing is decided on the user's behalf: the run
+// stops with status 1 and says why; what was done before stays done.
+TEST(SilentRun, AQuestionThatGetsNoAnswerStopsTheRun) {
+    AppSandbox sandbox;
+    ASSERT_TRUE(sandbox.isValid());
+    const QString src = sandbox.makeFolder(QStringLiteral("src"));
+    for (const char* name : {"a.log", "b.log", "c.log"})
+        writeFile(src + u'/' + QString::fromUtf8(name), "log");
+    sandbox.writeSettings(QStringLiteral("1"));
+    sandbox.writeJobList(QStringLiteral("3"), {{src, src + QStringLiteral("/*.log")}});
+
+    const RunOutcome outcome = sandbox.run({QStringLiteral("/d3")}, {.input = "y\n"});
+
+    expectFailure(outcome, QStringLiteral("応答がなかった"), src + QStringLiteral("/b.log"));
+    EXPECT_FALSE(outcome.errors.contains(AppSandbox::kDeleteDone));
+    EXPECT_EQ(entriesOf(src), QStringList({QStringLiteral("b.log"), QStringLiteral("c.log")}));
+}
+
+// A reader of the messages that went away (a closed pipe) changes nothing about the run.
+TEST(SilentRun, MessagesThatCannotBeWrittenDoNotChangeTheOutcome) {
+    AppSandbox sandbox;
+    ASSERT_TRUE(sandbox.isValid());
+    const QString src = sandbox.makeFolder(QStringLiteral("src"));
+    const QString out = sandbox.makeFolder(QStringLiteral("out"));
+    writeFile(src + QStringLiteral("/a.txt"), "a");
+    sandbox.writeSettings(QStringLiteral("1"));
+    sandbox.writeJobList(QStringLiteral("3"), {{out, src + QStringLiteral("/a.txt")}});
+    const auto closedStandardError = [] {
+        int ends[2];
+        if (::pipe(ends) == 0) {
+            ::close(ends[0]);
+            ::dup2(ends[1], 2);
+            ::close(ends[1]);
+        }
+    };
+
+    const RunOutcome outcome =
+        sandbox.run({QStringLiteral("/c3")}, {.childModifier = closedStandardError});
+
+    EXPECT_TRUE(outcome.endedByItself);
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(readBytes(out + QStringLiteral("/a.txt")), "a");
 }
 
 TEST(SilentRun, StartsThatNeedTheWindowEndWithStatusOneWithoutADisplay) {

@@ -41,6 +41,17 @@ TEST_F(StartupTest, AFailedRunEndsWithStatusOne) {
               QStringList{"ファイルが見つかりません: " + path("ccopylist.txt")});
 }
 
+// A folder in the settings file's place may not pass for a file without settings.
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadStopsTheRunBeforeAnyFile) {
+    ASSERT_TRUE(QDir().mkdir(path("_Fennick.ini")));
+    const StartupOutcome outcome = startUp("/m7", false, m_prompter);
+    EXPECT_EQ(outcome.exitStatus, 1);
+    ASSERT_EQ(m_prompter.messages.size(), 1);
+    EXPECT_TRUE(m_prompter.messages.front().text.endsWith(path("_Fennick.ini")));
+    EXPECT_TRUE(QFileInfo::exists(path("src/a.txt")));
+    EXPECT_FALSE(QFileInfo::exists(path("out/a.txt")));
+}
+
 TEST_F(StartupTest, AWindowStartRunsNothing) {
     for (const auto& [argument, shift] :
          {std::pair{"", false}, std::pair{"/m7", true}, std::pair{"/x7", false}}) {

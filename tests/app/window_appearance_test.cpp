@@ -5,6 +5,7 @@
 #include "support/fake_prompter.h"
 #include "support/fake_registry.h"
 #include "support/gui_application.h"
+#include "support/widget_lookup.h"
 
 #include <QAccessible>
 #include <QFontInfo>
@@ -104,7 +105,7 @@ TEST_F(WindowAppearanceTest, NoCaptionIsCutOffAtTheDesktopsFontSize) {
         EXPECT_EQ(clippedCaptions(*window), QStringList());
         EXPECT_EQ(clippedCaptions(*about), QStringList());
         // The desktop's font is the one used, and the layout grows with it.
-        EXPECT_NEAR(QFontInfo(window->findChild<QLabel*>("Label3")->font()).pointSizeF(), points,
+        EXPECT_NEAR(QFontInfo(findWidget<QLabel>(*window, "Label3").font()).pointSizeF(), points,
                     0.5);
         if (points == 9)
             widthAtNinePoints = window->width();
@@ -138,7 +139,7 @@ TEST_F(WindowAppearanceTest, FixedBackgroundsKeepReadableTextUnderADarkTheme) {
     } fixed[] = {{"list_File", QColor(255, 255, 192)}, {"Text1_1", QColor(192, 255, 192)}};
     for (const auto& [name, background] : fixed) {
         SCOPED_TRACE(name);
-        const QPalette colours = window->findChild<QWidget*>(name)->palette();
+        const QPalette colours = findWidget<QWidget>(*window, name).palette();
         EXPECT_EQ(colours.color(QPalette::Base), background);
         for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
             EXPECT_GE(contrast(colours.color(group, QPalette::Text), background), 4.5) << group;
@@ -149,9 +150,9 @@ TEST_F(WindowAppearanceTest, FixedBackgroundsKeepReadableTextUnderADarkTheme) {
         }
     }
     // Everything else follows the theme, the About dialog's labels included.
-    EXPECT_EQ(window->findChild<QLineEdit*>("Text1_0")->palette().color(QPalette::Base),
+    EXPECT_EQ(findWidget<QLineEdit>(*window, "Text1_0").palette().color(QPalette::Base),
               dark.color(QPalette::Base));
-    EXPECT_EQ(window->findChild<QLabel*>("Label3")->palette().color(QPalette::WindowText),
+    EXPECT_EQ(findWidget<QLabel>(*window, "Label3").palette().color(QPalette::WindowText),
               dark.color(QPalette::WindowText));
     const auto about = aboutDialog();
     for (const QLabel* label : about->findChildren<QLabel*>())
@@ -160,7 +161,7 @@ TEST_F(WindowAppearanceTest, FixedBackgroundsKeepReadableTextUnderADarkTheme) {
 }
 
 QAccessibleInterface* accessible(const QWidget& window, const char* name) {
-    return QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(name));
+    return QAccessible::queryAccessibleInterface(&findWidget<QWidget>(window, name));
 }
 
 TEST_F(WindowAppearanceTest, ScreenReadersHearWhatEachControlIsFor) {
@@ -178,7 +179,7 @@ TEST_F(WindowAppearanceTest, ScreenReadersHearWhatEachControlIsFor) {
                  {"Option2_7", "7", "7"},
                  {"Option1_1", "削除", "削除"}};
     for (const auto& [control, caption, spokenName] : named) {
-        EXPECT_EQ(window->findChild<QAbstractButton*>(control)->text(), caption);
+        EXPECT_EQ(findWidget<QAbstractButton>(*window, control).text(), caption);
         EXPECT_EQ(accessible(*window, control)->text(QAccessible::Name), spokenName);
     }
 

@@ -21,7 +21,8 @@ class WindowBusyTest : public WindowTest {
         ASSERT_TRUE(writeBytes(path("src/b.txt"), "b"));
         ASSERT_TRUE(
             writeBytes(path("4copylist.txt"),
-                       ("," + path("src/a.txt") + "\r\n," + path("src/b.txt") + "\r\n").toUtf8()));
+                       ("/out/," + path("src/a.txt") + "\r\n/out/," + path("src/b.txt") + "\r\n")
+                           .toUtf8()));
     }
 
     void writeSettings(const QByteArray& preview) {
@@ -29,11 +30,6 @@ class WindowBusyTest : public WindowTest {
             writeBytes(path("_Fennick.ini"), "[SEND Folder]\r\nFolderName4=/out\r\n[MSG]\r\n"
                                              "Preview=" +
                                                  preview + "\r\nDEL=削除完了\r\n"));
-    }
-
-    void selectDeleteAndProfile4(MainWindow& window) {
-        window.findChild<QAbstractButton*>("Option1_1")->click();
-        window.findChild<QAbstractButton*>("Option2_4")->click();
     }
 };
 
@@ -69,7 +65,7 @@ TEST_F(WindowBusyTest, AClickQueuedWhileAProfileLoadsIsDropped) {
 // Answers like FakePrompter, and looks at the window while the run waits.
 class WatchingPrompter : public FakePrompter {
   public:
-    bool askYesNo(const QString& text, const QString& caption) override {
+    Answer askYesNo(const QString& text, const QString& caption) override {
         whileAsked();
         return FakePrompter::askYesNo(text, caption);
     }
@@ -80,16 +76,19 @@ TEST_F(WindowBusyTest, ARunAsksOnTheWindowsThreadTakesNoInputAndCanBeCancelled) 
     writeSettings("1");
     WatchingPrompter prompter;
     MainWindow window(prompter, m_dialogs, m_registry, m_starter);
-    selectDeleteAndProfile4(window);
-    auto* execute = window.findChild<QPushButton*>("Command2");
+    findWidget<QAbstractButton>(window, "Option1_1").click();
+    findWidget<QAbstractButton>(window, "Option2_4").click();
+    auto* execute = &findWidget<QPushButton>(window, "Command2");
     bool askedOnWindowsThread = false;
     bool executeEnabledDuringRun = true;
     prompter.whileAsked = [&] {
         askedOnWindowsThread = QThread::currentThread() == window.thread();
         executeEnabledDuringRun = execute->isEnabled();
-        window.findChild<QPushButton*>("cancelButton")->click();
+        auto* cancel = window.findChild<QPushButton*>("cancelButton");
+        ASSERT_NE(cancel, nullptr);
+        cancel->click();
     };
-    prompter.answers = {true};
+    prompter.answers = {Answer::Yes};
 
     execute->click();
 

@@ -59,6 +59,7 @@ TEST_F(FullFolder, SavingAJobSaysTheDiskIsFullAndKeepsTheOldJobList) {
     expectOneFailure(headline, "0copylist.txt");
     expectUnchanged();
     click("Option2_4");
+    box(0)->setText("/new/b.txt");
     click("Command1_0");
     box(1)->setText("/new/out");
     click("Command1_3");

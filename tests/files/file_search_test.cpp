@@ -37,12 +37,20 @@ TEST(FileSearchTest, FindsOrdinaryFilesInByteOrder) {
     ASSERT_TRUE(QFile::link(root + "a.log", root + "link.log"));
     ASSERT_TRUE(QFile::link(root + "gone", root + "broken.log"));
 
-    const QStringList expected = {".hidden.log", "B.log", "a.log", "b.log", "link.log", "日本.log"};
-    QStringList found = findOrdinaryFiles(root + "*.log");
-    for (QString& path : found)
-        path.remove(0, root.size());
-    EXPECT_EQ(found, expected);
-    EXPECT_EQ(firstOrdinaryFileName(root + "*.log"), ".hidden.log");
+    const QStringList expected = {"B.log", "a.log", "b.log", "link.log", "日本.log"};
+    const auto namesFound = [&](const QString& pattern) {
+        QStringList found = findOrdinaryFiles(root + pattern);
+        for (QString& path : found)
+            path.remove(0, root.size());
+        return found;
+    };
+    EXPECT_EQ(namesFound("*.log"), expected);
+    EXPECT_EQ(firstOrdinaryFileName(root + "*.log"), "B.log");
+    // Hidden files only for a pattern that begins with a dot, or by their name.
+    for (const char* hiddenOnly : {".*.log", ".h*", ".hidden.lo?", ".hidden.log"})
+        EXPECT_EQ(namesFound(hiddenOnly), QStringList{".hidden.log"}) << hiddenOnly;
+    for (const char* visibleOnly : {"*", "?hidden.log", "*hidden.log"})
+        EXPECT_FALSE(namesFound(visibleOnly).contains(".hidden.log")) << visibleOnly;
 
     // Without wildcards the path itself, when it is an ordinary file.
     EXPECT_EQ(findOrdinaryFiles(root + "a.log"), QStringList{root + "a.log"});

@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <ostream>
@@ -68,6 +69,18 @@ TEST(IniText, ReadsNamesLooselyAndValuesWhole) {
                  {"ICON", "ICL", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(iniValue(text, c.section, c.key), c.expected) << c.key.toStdString();
+}
+
+TEST(IniText, ReadsEveryLineEndAndSeveralKeysInOnePass) {
+    for (const QString lineEnd : {"\r\n", "\n", "\r"}) {
+        const QString text = "[Other]" + lineEnd + "Preview=0" + lineEnd + "[MSG]" + lineEnd +
+                             "DEL=消去" + lineEnd + "Preview=1" + lineEnd + "[Next]" + lineEnd +
+                             "COPY=late";
+        EXPECT_EQ(iniValues(text, {{"msg", "Preview"}, {"MSG", "COPY"}, {"Other", "Preview"},
+                                   {"Next", "COPY"}, {"msg", "DEL"}}),
+                  (QStringList{"1", "", "0", "late", "消去"}))
+            << lineEnd.toUtf8().toHex().toStdString();
+    }
 }
 
 TEST(IniText, WritesInPlaceAndKeepsEveryOtherLine) {
@@ -189,6 +202,18 @@ TEST_F(SettingsFile, ReadsShiftJisAndByteOrderMarkAndKeepsCrLf) {
     writeBytes(path, "\xEF\xBB\xBF[MSG]\nPreview=1\n");
     EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
 
+    // UTF-16 with a byte-order mark, as Windows editors save "Unicode".
+    for (const char* encoding : {"UTF-16LE", "UTF-16BE"}) {
+        QStringEncoder utf16(encoding);
+        const QByteArray mark = QByteArray(encoding).endsWith("LE") ? "\xFF\xFE" : "\xFE\xFF";
+        writeBytes(path, mark + utf16.encode(QStringLiteral("[MSG]\r\nPreview=1\r\nCOPY=済\r\n")));
+        EXPECT_EQ(GetIniValue("MSG", "COPY"), QStringLiteral("済")) << encoding;
+        ASSERT_TRUE(PutIniValue(kSend, "FolderName1", "/u").ok());
+        EXPECT_EQ(readBytes(path), QStringLiteral("[MSG]\r\nPreview=1\r\nCOPY=済\r\n"
+                                                  "[SEND Folder]\r\nFolderName1=/u\r\n")
+                                       .toUtf8());
+    }
+
     // Repeated marks are all dropped, so that a write cannot uncover a section.
     writeBytes(path, "\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF[MSG]\nPreview=1\n");
     EXPECT_EQ(GetIniValue("MSG", "Preview"), "1");
@@ -222,6 +247,54 @@ TEST_F(SettingsFile, FailedWritesLeaveEverythingAsItWas) {
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(GetIniValue(kSend, "FolderName3"), "");
     EXPECT_EQ(entries(), QStringList{"_Fennick.ini"});
+}
+
+// A file that could be read only with characters replaced is never written
+// back: the replacements would stand in the file for good.
+TEST_F(SettingsFile, KeepsAFileThatCannotBeReadFaithfully) {
+    const QString path = settingsFilePath();
+    const QByteArray unfaithful[] = {
+        "[SEND Folder]\r\nFolderName3=/\x82\xA0\xFF\xFF\r\n", // not Shift-JIS either
+        QByteArray("\xFF\xFE[\0M\0]\0\n", 9),                 // UTF-16 with an odd byte
+        QByteArray("\xFF\xFE\x00\xD8\n\0", 6),                   // a lone surrogate
+    };
+    for (const QByteArray& bytes : unfaithful) {
+        writeBytes(path, bytes);
+        const Result result = PutIniValue(kSend, "FolderName3", "/new");
+        EXPECT_FALSE(result.ok()) << bytes.toHex().toStdString();
+        EXPECT_TRUE(result.error().endsWith(path));
+        EXPECT_EQ(readBytes(path), bytes);
+    }
+}
+
+// Something that is not an ordinary file in the settings file's place is an
+// error at once, never a file without values: a pipe would hang the reader.
+TEST_F(SettingsFile, ReadingFailsForWhatIsNoOrdinaryFile) {
+    const QString path = settingsFilePath();
+    QString text;
+    ASSERT_TRUE(readSettingsText(text).ok()) << "a missing file holds no values";
+    EXPECT_EQ(text, QString());
+    const auto check = [&](const char* what) {
+        QString ignored;
+        const Result read = readSettingsText(ignored);
+        EXPECT_FALSE(read.ok()) << what;
+        EXPECT_TRUE(read.error().endsWith(path)) << read.error().toStdString();
+        EXPECT_FALSE(PutIniValue(kSend, "FolderName3", "/new").ok()) << what;
+        ASSERT_TRUE(QFile::remove(path) || QDir().rmdir(path));
+    };
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    check("pipe");
+    ASSERT_TRUE(QFile::link("/dev/zero", path));
+    check("device");
+    ASSERT_TRUE(QDir().mkdir(path));
+    check("folder");
+    writeBytes(path, "[MSG]\nPreview=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_folder.root()).constData(), 0755), 0);
+    EXPECT_TRUE(checkAsUnprivilegedUser([&] {
+        QString ignored;
+        return readSettingsText(ignored).error() == "アクセスが拒否されました: " + path;
+    }));
 }
 
 // A file size limit cuts writes off like a full disk does, also for root.

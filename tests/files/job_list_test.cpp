@@ -6,6 +6,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace test_support;
 
 namespace {
@@ -33,8 +35,8 @@ TEST(JobRecordTest, ALineWithoutExactlyTwoFieldsIsNoRecord) {
 
 TEST(JobRecordTest, WhatIsFormattedReadsBackUnchanged) {
     const QStringList paths = {
-        "/plain/a.txt",         "/with,comma/b.txt",   " leading", "trailing\t",
-        "/日本語/ファイル.txt", "%PATH%/$HOME/\\back", "-dash",    ""};
+        "/plain/a.txt",         "/with,comma/b.txt",    "/ blank inside", "/trailing\t",
+        "/日本語/ファイル.txt", "/%PATH%/$HOME/\\back", "/-dash",         "/"};
     for (const QString& destination : paths) {
         for (const QString& source : paths) {
             QString line;
@@ -49,12 +51,21 @@ TEST(JobRecordTest, WhatIsFormattedReadsBackUnchanged) {
 }
 
 TEST(JobRecordTest, RefusesPathsThatAJobListCannotHold) {
-    for (const char* bad : {"/src/say\"hi\".txt", "/src/line\nbreak", "/src/cr\rhere"}) {
+    // A relative path, or a NUL that would cut the path short, could never be run.
+    const QString nul = QStringLiteral("/src/keep.txt") + QChar(0) + QStringLiteral("*");
+    for (const QString& bad : {QStringLiteral("/src/say\"hi\".txt"), QStringLiteral("/src/line\nbreak"),
+                               QStringLiteral("/src/cr\rhere"), QStringLiteral("src/a.txt"),
+                               QStringLiteral("~/a.txt"), QStringLiteral(" /lead.txt"),
+                               QString(), nul}) {
         QString line;
         const Result refused = formatJobRecord({"/out/", bad}, line);
-        EXPECT_FALSE(refused.ok());
-        EXPECT_TRUE(refused.error().endsWith(bad));
+        EXPECT_FALSE(refused.ok()) << bad.toStdString();
+        EXPECT_TRUE(refused.error().endsWith(bad)) << refused.error().toStdString();
     }
+    QString line;
+    const Result relativeFolder = formatJobRecord({"out/", "/src/a.txt"}, line);
+    EXPECT_FALSE(relativeFolder.ok());
+    EXPECT_TRUE(relativeFolder.error().endsWith(" out/")) << relativeFolder.error().toStdString();
 }
 
 class JobListFileTest : public ::testing::Test {
@@ -111,17 +122,17 @@ TEST_F(JobListFileTest, ARefusedOrFailedWriteKeepsTheOldFile) {
 
 TEST_F(JobListFileTest, ReadsWhatWasWrittenAndHandMadeFiles) {
     const QString path = file("0copylist.txt");
-    const QStringList sources = {"/src/a.txt", " /src/blank ", "/src/x,y.txt", "/src/日本語.txt"};
+    const QStringList sources = {"/src/a.txt", "/src/blank ", "/src/x,y.txt", "/src/日本語.txt"};
     ASSERT_TRUE(writeJobList(path, "/out", sources).ok());
     QList<JobRecord> records = readAll(path);
     ASSERT_EQ(records.size(), sources.size());
     for (qsizetype i = 0; i < sources.size(); ++i)
         EXPECT_EQ(records[i], (JobRecord{"/out/", sources[i]}));
 
-    // A folder whose name starts with U+FEFF is not taken for a byte-order mark.
+    // A folder whose name starts with U+FEFF is no absolute path, and could be
+    // taken for a byte-order mark: it is refused.
     const QString markLike = QString(QChar(0xFEFF)) + "out";
-    ASSERT_TRUE(writeJobList(path, markLike, {"/src/a.txt"}).ok());
-    EXPECT_EQ(readAll(path), (QList<JobRecord>{{markLike + "/", "/src/a.txt"}}));
+    EXPECT_FALSE(writeJobList(path, markLike, {"/src/a.txt"}).ok());
 
     // LF and CR LF mixed, a byte-order mark, no line break after the last record.
     ASSERT_TRUE(writeBytes(path, "\xEF\xBB\xBF/o/,/a\n/o/,/b\r\n/o/,/c"));
@@ -148,11 +159,89 @@ TEST_F(JobListFileTest, ReportsWhatCannotBeRead) {
     readAll(file("none.txt"), &error);
     EXPECT_EQ(error, QStringLiteral("ファイルが見つかりません: ") + file("none.txt"));
 
-    ASSERT_TRUE(writeBytes(file("2copylist.txt"), "/o/,/a\r\n\r\n/o/,/b\r\n"));
-    error.clear();
-    EXPECT_EQ(readAll(file("2copylist.txt"), &error).size(), 1);
-    EXPECT_TRUE(error.contains(file("2copylist.txt")));
-    EXPECT_TRUE(error.contains(QStringLiteral("2 行目")));
+    // Only ordinary files: a pipe would wait for a writer, /dev/zero never end.
+    ASSERT_EQ(mkfifo(QFile::encodeName(file("fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", file("zero")));
+    ASSERT_TRUE(QDir().mkdir(file("folder")));
+    for (const QString& path : {file("fifo"), file("zero"), file("folder")}) {
+        error.clear();
+        EXPECT_TRUE(readAll(path, &error).isEmpty());
+        EXPECT_TRUE(error.endsWith(": " + path)) << error.toStdString();
+        EXPECT_EQ(JobListReader::countLines(path), 0);
+    }
+}
+
+TEST_F(JobListFileTest, ALineThatCannotBeRunIsNoRecord) {
+    struct Case {
+        QByteArray line;
+        QString why;
+    };
+    const Case cases[] = {
+        {QByteArray("/o/,/src/keep.txt\0*", 19), QStringLiteral("NUL")},
+        {",/src/a.txt", QStringLiteral("コピー先のフォルダーが空")},
+        {"out/,/src/a.txt", QStringLiteral("コピー先のフォルダーが絶対パスではありません")},
+        {"\" /o/\",/src/a.txt", QStringLiteral("コピー先のフォルダーが絶対パスではありません")},
+        {"/o/,*.log", QStringLiteral("ファイルのパスが絶対パスではありません")},
+        {"/o/,", QStringLiteral("ファイルのパスが絶対パスではありません")},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeBytes(file("2copylist.txt"), "\r\n/o/,/first\r\n" + c.line + "\r\n/o/,/last\r\n"));
+        QString error;
+        EXPECT_EQ(readAll(file("2copylist.txt"), &error), (QList<JobRecord>{{"/o/", "/first"}}));
+        EXPECT_TRUE(error.contains(file("2copylist.txt")) && error.contains(QStringLiteral("3 行目")) &&
+                    error.contains(c.why))
+            << error.toStdString();
+    }
+    // A lone surrogate in a UTF-16 file names no file.
+    ASSERT_TRUE(writeBytes(file("2copylist.txt"), QByteArray("\xFF\xFE/\0o\0/\0,\0/\0\x00\xD8\n\0", 16)));
+    QString error;
+    EXPECT_TRUE(readAll(file("2copylist.txt"), &error).isEmpty());
+    EXPECT_TRUE(error.contains(QStringLiteral("読み取れない文字"))) << error.toStdString();
+}
+
+TEST_F(JobListFileTest, SkipsBlankLinesWhereverTheyStand) {
+    ASSERT_TRUE(writeBytes(file("2copylist.txt"), "\r\n \t\r\n/o/,/a\r\n\r\n/o/,/b\r\n  \r\n"));
+    QString error;
+    EXPECT_EQ(readAll(file("2copylist.txt"), &error), (QList<JobRecord>{{"/o/", "/a"}, {"/o/", "/b"}}));
+    EXPECT_EQ(error, QString());
+    EXPECT_EQ(JobListReader::countLines(file("2copylist.txt")), 2);
+}
+
+TEST_F(JobListFileTest, ReadsTheEncodingsAndLineEndsOfWindowsEditors) {
+    struct Encoding {
+        const char* name;
+        QByteArray mark;
+    };
+    const Encoding encodings[] = {{"UTF-8", ""},
+                                  {"UTF-8", "\xEF\xBB\xBF"},
+                                  {"UTF-16LE", "\xFF\xFE"},
+                                  {"UTF-16BE", "\xFE\xFF"},
+                                  {"Shift_JIS", ""}};
+    const QList<JobRecord> expected = {{"/出力/", "/元/表計算.txt"}, {"/出力/", "/元/a,b.txt"}};
+    for (const Encoding& encoding : encodings) {
+        for (const QString lineEnd : {"\r\n", "\n", "\r"}) {
+            SCOPED_TRACE(std::string(encoding.name) + (encoding.mark.isEmpty() ? "" : " with mark") +
+                         " " + lineEnd.toUtf8().toHex().toStdString());
+            QStringEncoder encoder(encoding.name);
+            ASSERT_TRUE(encoder.isValid());
+            const QString text = "/出力/,/元/表計算.txt" + lineEnd + lineEnd + "/出力/,\"/元/a,b.txt\"";
+            ASSERT_TRUE(writeBytes(file("1copylist.txt"), encoding.mark + encoder.encode(text)));
+            QString error;
+            EXPECT_EQ(readAll(file("1copylist.txt"), &error), expected);
+            EXPECT_EQ(error, QString());
+            EXPECT_EQ(JobListReader::countLines(file("1copylist.txt")), 2);
+        }
+    }
+}
+
+// A CR LF whose CR ends one block of reading and whose LF begins the next is
+// one line break: the line after it is the second line.
+TEST_F(JobListFileTest, ALineBreakSplitAcrossBlocksIsOne) {
+    const QByteArray first = "/o/,/" + QByteArray(64 * 1024 - 6, 'a');
+    ASSERT_TRUE(writeBytes(file("5copylist.txt"), first + "\r\nbad\r\n"));
+    QString error;
+    EXPECT_EQ(readAll(file("5copylist.txt"), &error).size(), 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("2 行目"))) << error.toStdString();
 }
 
 } // namespace

@@ -69,6 +69,8 @@ fennick </dev/null || fail "the installed program's run of profile 3 ended with 
 
 arguments=(--version)
 [ "$(fennick)" = "Fennick $version" ] || fail "--version printed something else"
+# A named display is not even tried: no window opens for the two.
+[ "$(fennick DISPLAY=:99)" = "Fennick $version" ] || fail "--version with a display"
 arguments=(--help)
 fennick | grep -qF "$home/.config/fennick/" || fail "--help does not name ~/.config/fennick/"
 

@@ -41,12 +41,12 @@ TEST(PrompterDialogTest, ShowsPathsAndSettingsTextsLiterally) {
                                 QStringLiteral("<i>done</i>"), QStringLiteral("R&D &amp; <br>x")}) {
         ShownBox shown;
         answerNextBox(shown, QMessageBox::YesRole);
-        EXPECT_TRUE(prompter.askYesNo(text, QStringLiteral("削除")));
+        EXPECT_EQ(prompter.askYesNo(text, QStringLiteral("削除")), Answer::Yes);
         EXPECT_EQ(shown.format, Qt::PlainText);
         EXPECT_EQ(shown.labelText, text);
 
         answerNextBox(shown, QMessageBox::NoRole);
-        EXPECT_FALSE(prompter.askYesNo(text, QStringLiteral("削除")));
+        EXPECT_EQ(prompter.askYesNo(text, QStringLiteral("削除")), Answer::No);
 
         shown = {};
         answerNextBox(shown, QMessageBox::AcceptRole);

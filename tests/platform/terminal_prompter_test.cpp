@@ -32,33 +32,35 @@ TEST(TerminalPrompterTest, WritesCaptionAndText) {
               "Fennick: 一\n二\n三\n");
 }
 
-TEST(TerminalPrompterTest, OnlyAnExplicitYesAnswersYes) {
+TEST(TerminalPrompterTest, OnlyAnExplicitYesAnswersYesAndTheEndOfInputNothing) {
     struct Case {
         std::string input;
-        bool yes;
+        Answer answer;
     };
-    for (const Case& c : {Case{"y\n", true}, Case{"Y\n", true}, Case{"yes\n", true},
-                          Case{"YES\r\n", true}, Case{"n\n", false}, Case{"Yes\n", false},
-                          Case{" y\n", false}, Case{"\n", false}, Case{"", false}}) {
-        bool answer = !c.yes;
+    for (const Case& c :
+         {Case{"y\n", Answer::Yes}, Case{"Y\n", Answer::Yes}, Case{"yes\n", Answer::Yes},
+          Case{"YES\r\n", Answer::Yes}, Case{"y", Answer::Yes}, Case{"n\n", Answer::No},
+          Case{"Yes\n", Answer::No}, Case{" y\n", Answer::No}, Case{"\n", Answer::No},
+          Case{"", Answer::None}}) {
+        Answer answer = Answer::None;
         const std::string printed = transcript(c.input, [&](Prompter& p) {
             answer = p.askYesNo(QStringLiteral("a.logを削除します。"), QStringLiteral("削除"));
         });
-        EXPECT_EQ(answer, c.yes) << c.input;
+        EXPECT_EQ(answer, c.answer) << c.input;
         EXPECT_EQ(printed, "削除: a.logを削除します。 [y/N] ");
     }
 }
 
 TEST(TerminalPrompterTest, EachQuestionReadsOneLine) {
-    bool first = false, second = true, third = true;
+    Answer first = Answer::None, second = Answer::None, third = Answer::Yes;
     transcript("y\nn\n", [&](Prompter& p) {
         first = p.askYesNo("1", "q");
         second = p.askYesNo("2", "q");
         third = p.askYesNo("3", "q");
     });
-    EXPECT_TRUE(first);
-    EXPECT_FALSE(second);
-    EXPECT_FALSE(third) << "the end of the input answers No";
+    EXPECT_EQ(first, Answer::Yes);
+    EXPECT_EQ(second, Answer::No);
+    EXPECT_EQ(third, Answer::None) << "the end of the input is no answer";
 }
 
 } // namespace

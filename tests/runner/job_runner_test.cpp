@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+#include <deque>
+
 using namespace test_support;
 
 namespace {
@@ -184,11 +186,11 @@ TEST_F(JobRunnerTest, DeletesPatternsWithoutPreview) {
     source("b.log");
     source("keep.txt");
     const QString single = source("single.txt");
-    writeJobList("3", {"," + path("src/*.log"), "ignored," + single});
+    writeJobList("3", {path("src") + "," + path("src/*.log"), "/ignored," + single});
     EXPECT_TRUE(run(RunMode::Delete, "0"));
     EXPECT_EQ(entriesOf(path("src")), QStringList{"keep.txt"});
 
-    writeJobList("3", {"," + path("src/*.log")});
+    writeJobList("3", {path("src") + "," + path("src/*.log")});
     EXPECT_FALSE(run(RunMode::Delete));
     EXPECT_EQ(m_prompter.messageTexts(),
               QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/*.log") +
@@ -199,8 +201,8 @@ TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
     source("b.log");
     source("a.log");
     const QString kept = source("kept.txt");
-    writeJobList("3", {"," + path("src/*.log"), "," + kept, "," + path("src/missing.txt")});
-    m_prompter.answers = {false, true, false, false};
+    writeJobList("3", {"/x," + path("src/*.log"), "/x," + kept, "/x," + path("src/missing.txt")});
+    m_prompter.answers = {Answer::No, Answer::Yes, Answer::No, Answer::No};
 
     EXPECT_TRUE(run(RunMode::Delete, "1"));
 
@@ -213,7 +215,7 @@ TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
 
     // Yes to a file that is not there takes the failure exit.
     m_prompter.messages.clear();
-    m_prompter.answers = {false, false, true};
+    m_prompter.answers = {Answer::No, Answer::No, Answer::Yes};
     EXPECT_FALSE(run(RunMode::Delete, "1"));
     EXPECT_EQ(m_prompter.messageTexts(),
               QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/missing.txt") +
@@ -242,9 +244,97 @@ TEST_F(JobRunnerTest, AFileWhoseNameHoldsWildcardsIsThatFileAlone) {
     EXPECT_TRUE(run(RunMode::Copy));
     EXPECT_EQ(entriesOf(path("out")), QStringList{"b*.txt"});
 
-    writeJobList("3", {"," + literal, "," + star});
+    writeJobList("3", {"/x," + literal, "/x," + star});
     EXPECT_TRUE(run(RunMode::Delete));
     EXPECT_EQ(entriesOf(path("src")), (QStringList{"ab.txt", "bc.txt"}));
+}
+
+// Two sources with one name never replace each other within a run, in
+// whatever spelling the target is reached; the same source listed twice, or
+// a file that was there before the run, is replaced as usual.
+TEST_F(JobRunnerTest, NeverReplacesWhatTheRunWroteFromAnotherSource) {
+    ASSERT_TRUE(QFile::link(path("out"), path("alias")));
+    const QString first = path("src/a/x.txt"), second = path("src/b/x.txt");
+    for (RunMode mode : {RunMode::Copy, RunMode::Move}) {
+        for (const QString& secondFolder : {path("out"), path("alias")}) {
+            QDir(path("out")).removeRecursively();
+            QDir().mkpath(path("out"));
+            ASSERT_TRUE(writeBytes(first, "first") && writeBytes(second, "second"));
+            writeJobList("3", {path("out") + "," + first, secondFolder + "," + second});
+            m_prompter.messages.clear();
+            EXPECT_FALSE(run(mode));
+            EXPECT_EQ(m_prompter.messageTexts(),
+                      QStringList{QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから"
+                                                 "書き込んでいます: ") +
+                                  secondFolder + "/x.txt" + stoppedAt(2, 1)});
+            EXPECT_EQ(readBytes(path("out/x.txt")), "first");
+            EXPECT_EQ(readBytes(second), "second") << "the second source is kept";
+        }
+    }
+
+    ASSERT_TRUE(writeBytes(first, "first"));
+    writeJobList("3", {path("out") + "," + first, path("alias") + "," + first});
+    m_prompter.messages.clear();
+    EXPECT_TRUE(run(RunMode::Copy));
+    EXPECT_TRUE(run(RunMode::Copy)) << "the copies of an earlier run are replaced";
+    EXPECT_TRUE(m_prompter.messages.isEmpty());
+}
+
+// A read-only file (no write permission bit, root included) is neither
+// deleted nor replaced, and a read-only source is not moved.
+TEST_F(JobRunnerTest, LeavesReadOnlyFilesAlone) {
+    const QString locked = source("locked.txt");
+    ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0444), 0);
+    const QString readOnly = QStringLiteral("読み取り専用のファイルです: ");
+    struct Case {
+        RunMode mode;
+        QString line, preview, failing;
+        std::deque<Answer> answers;
+    };
+    const Case cases[] = {
+        {RunMode::Delete, path("out") + "," + locked, "0", locked, {}},
+        {RunMode::Delete, path("out") + "," + path("src/*.txt"), "0", locked, {}},
+        {RunMode::Delete, path("out") + "," + locked, "1", locked, {Answer::Yes}},
+        {RunMode::Move, path("out") + "," + locked, "0", locked, {}},
+        {RunMode::Copy, path("out") + "," + locked, "0", QString(), {}},
+        {RunMode::Copy, path("out") + "," + locked, "0", path("out/locked.txt"), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        writeJobList("3", {c.line});
+        m_prompter.messages.clear();
+        m_prompter.answers = c.answers;
+        EXPECT_EQ(run(c.mode, c.preview), c.failing.isEmpty());
+        const QStringList expected =
+            c.failing.isEmpty() ? QStringList() : QStringList{readOnly + c.failing + stoppedAt(1, 0)};
+        EXPECT_EQ(m_prompter.messageTexts(), expected);
+        EXPECT_EQ(readBytes(locked), "locked.txt");
+    }
+    EXPECT_EQ(entriesOf(path("out")), QStringList{"locked.txt"}) << "the first copy is the only one";
+}
+
+TEST_F(JobRunnerTest, APatternLeavesHiddenFilesUnlessItNamesThem) {
+    source(".hidden");
+    source("seen");
+    writeJobList("3", {path("out") + "," + path("src/*")});
+    EXPECT_TRUE(run(RunMode::Delete));
+    EXPECT_EQ(entriesOf(path("src")), QStringList{".hidden"});
+    writeJobList("3", {path("out") + "," + path("src/.*")});
+    EXPECT_TRUE(run(RunMode::Delete));
+    EXPECT_EQ(entriesOf(path("src")), QStringList());
+}
+
+// No answer is never taken for No: the run stops, and what was done stays.
+TEST_F(JobRunnerTest, AQuestionWithoutAnAnswerStopsTheRun) {
+    source("a.log");
+    source("b.log");
+    writeJobList("3", {path("out") + "," + path("src/*.log")});
+    m_prompter.answers = {Answer::Yes, Answer::None};
+    EXPECT_FALSE(run(RunMode::Delete, "1"));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{QStringLiteral("確認に応答がなかったため、実行を中止しました: ") +
+                          path("src/b.log") + stoppedAt(1, 0)});
+    EXPECT_EQ(entriesOf(path("src")), QStringList{"b.log"});
 }
 
 } // namespace

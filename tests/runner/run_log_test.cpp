@@ -69,7 +69,7 @@ TEST_F(RunLogTest, TellsWhatEachRecordDidAndWhereTheRunStopped) {
     source("y.log");
     source("z\nw.log");
     writeJobList({path("out") + ',' + path("src/*.log"), path("out") + ',' + source("c.txt")});
-    m_prompter.answers = {true, false, true, true};
+    m_prompter.answers = {Answer::Yes, Answer::No, Answer::Yes, Answer::Yes};
     EXPECT_TRUE(run(RunMode::Delete, "1"));
 
     const QString notFound = QStringLiteral("ファイルが見つかりません: ") + path("src/gone");

@@ -12,6 +12,9 @@
 
 #include <QStandardPaths>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace test_support;
 
 namespace {
@@ -117,7 +120,7 @@ TEST_F(TrashTest, AFileThatCannotBeTrashedStopsTheRunAndStays) {
 TEST_F(TrashTest, AsksInPreviewAndLeavesMovesAndOtherValuesAlone) {
     const QString yes = source("yes.txt");
     const QString no = source("no.txt");
-    m_prompter.answers = {true, false};
+    m_prompter.answers = {Answer::Yes, Answer::No};
     EXPECT_TRUE(run(RunMode::Delete, {yes, no}, "1", "1"));
     EXPECT_EQ(m_prompter.questionTexts(),
               QStringList({"yes.txtを削除します。", "no.txtを削除します。"}));
@@ -164,6 +167,25 @@ TEST_F(TrashTest, AFileOnAnotherFileSystemGoesToTheTrashAtItsTop) {
     ASSERT_TRUE(other.fillWith("filler"));
     EXPECT_FALSE(run(RunMode::Delete, {c}));
     EXPECT_TRUE(QFileInfo::exists(c));
+}
+
+TEST_F(TrashTest, AFileWhoseTrashInfoCannotBeWrittenIsPutBack) {
+    const QString a = source("a.txt");
+    // Files can be made but not written: the .trashinfo stays empty.
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const struct rlimit none = {0, old.rlim_max};
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    QString pathInTrash;
+    const Result trashed = moveToTrash(a, pathInTrash);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(trashed.ok());
+    EXPECT_EQ(readBytes(a), "a.txt");
+    EXPECT_EQ(entriesOf(homeTrash("files")), QStringList());
+    EXPECT_EQ(entriesOf(homeTrash("info")), QStringList());
 }
 
 TEST(TrashFolders, OnlyTheFilesFolderOfATrashCounts) {

@@ -25,13 +25,13 @@ class FakePrompter : public Prompter {
         messages.append({caption, text});
     }
 
-    bool askYesNo(const QString& text, const QString& caption) override {
+    Answer askYesNo(const QString& text, const QString& caption) override {
         questions.append({caption, text});
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected question: " << text.toStdString();
-            return false;
+            return Answer::None;
         }
-        const bool answer = answers.front();
+        const Answer answer = answers.front();
         answers.pop_front();
         return answer;
     }
@@ -50,7 +50,7 @@ class FakePrompter : public Prompter {
         return texts;
     }
 
-    std::deque<bool> answers;
+    std::deque<Answer> answers;
     QList<Shown> messages;
     QList<Shown> questions;
 };

@@ -1,4 +1,4 @@
-#include "app/accessible_roles.h"
+#include "app/accessibility_widget.h"
 
 #include "app/main_window.h"
 

@@ -1,0 +1,116 @@
+#include "files/text_line_reader.h"
+
+#include "common/error_text.h"
+#include "files/ordinary_file.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+constexpr qsizetype kLongestLine = 64 * 1024; // characters of the ASCII range
+constexpr qint64 kBlockSize = 64 * 1024;
+
+} // namespace
+
+Result TextLineReader::open(const QString& path) {
+    m_path = path;
+    m_buffer.clear();
+    m_start = m_scan = 0;
+    m_atEnd = false;
+    m_lineNumber = 0;
+    m_error.clear();
+    const Result opened = openOrdinaryFile(m_file, path);
+    if (!opened.ok())
+        return opened;
+    errno = 0;
+    if (!detectEncoding(m_file, m_encoding))
+        return Result::failure(describeErrno(errno ? errno : EIO, path));
+    const ByteOrderMark mark = byteOrderMark(m_file.peek(3));
+    if (mark.encoding == m_encoding && !m_file.seek(mark.length))
+        return Result::failure(describeErrno(EIO, path));
+    m_unit = isUtf16(m_encoding) ? 2 : 1;
+    m_decoder = makeDecoder(m_encoding);
+    return Result::success();
+}
+
+char16_t TextLineReader::unitAt(qsizetype position) const {
+    const auto byte = [this](qsizetype i) { return char16_t(uchar(m_buffer[i])); };
+    switch (m_encoding) {
+    case FileEncoding::Utf16LittleEndian:
+        return char16_t(byte(position) | byte(position + 1) << 8);
+    case FileEncoding::Utf16BigEndian:
+        return char16_t(byte(position) << 8 | byte(position + 1));
+    default:
+        return byte(position);
+    }
+}
+
+// A CR or LF never occurs inside a multi-byte character of UTF-8 or Shift-JIS,
+// and in UTF-16 it is a whole unit, so lines are found in the bytes.
+qsizetype TextLineReader::findLineBreak(qsizetype from) const {
+    if (m_unit == 1) {
+        const char* const end = m_buffer.constData() + m_buffer.size();
+        const char* found = std::find_if(m_buffer.constData() + from, end,
+                                         [](char c) { return c == '\n' || c == '\r'; });
+        return found == end ? -1 : found - m_buffer.constData();
+    }
+    for (qsizetype i = from; i + m_unit <= m_buffer.size(); i += m_unit) {
+        const char16_t unit = unitAt(i);
+        if (unit == u'\n' || unit == u'\r')
+            return i;
+    }
+    return -1;
+}
+
+bool TextLineReader::readBlock() {
+    m_buffer.remove(0, m_start);
+    m_scan -= m_start;
+    m_start = 0;
+    errno = 0;
+    const QByteArray block = m_file.read(kBlockSize);
+    if (block.isEmpty()) {
+        m_atEnd = true;
+        return m_file.error() == QFileDevice::NoError;
+    }
+    m_buffer += block;
+    return true;
+}
+
+TextLineReader::Status TextLineReader::fail(const QString& error) {
+    m_error = error;
+    return Status::Error;
+}
+
+TextLineReader::Status TextLineReader::next(QString& line) {
+    for (;;) {
+        const qsizetype lineBreak = findLineBreak(m_scan);
+        // A CR at the end of what has been read may be the start of a CR LF.
+        const bool crAtEdge = lineBreak >= 0 && lineBreak + m_unit == m_buffer.size() &&
+                              unitAt(lineBreak) == u'\r' && !m_atEnd;
+        if (lineBreak >= 0 && !crAtEdge) {
+            const qsizetype after = lineBreak + m_unit;
+            const bool crLf = unitAt(lineBreak) == u'\r' && after + m_unit <= m_buffer.size() &&
+                              unitAt(after) == u'\n';
+            line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start, lineBreak - m_start));
+            m_start = m_scan = crLf ? after + m_unit : after;
+            ++m_lineNumber;
+            return Status::Line;
+        }
+        if ((m_buffer.size() - m_start) / m_unit > kLongestLine)
+            return fail(describeError(ErrorKind::BadRecord, m_path) +
+                        QStringLiteral("（%1 行目が長すぎます）").arg(m_lineNumber + 1));
+        if (m_atEnd) {
+            if (m_start == m_buffer.size())
+                return Status::End;
+            line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start));
+            m_start = m_scan = m_buffer.size();
+            ++m_lineNumber;
+            return Status::Line;
+        }
+        m_scan = lineBreak >= 0 ? lineBreak
+                                : m_start + (m_buffer.size() - m_start) / m_unit * m_unit;
+        if (!readBlock())
+            return fail(describeErrno(errno ? errno : EIO, m_path));
+    }
+}
