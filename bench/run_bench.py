@@ -27,7 +27,7 @@ import time
 SMALL_COUNT = 2000
 SMALL_SIZE = 4096
 BIG_SIZE = 256 * 1024 * 1024
-SPARSE_SIZE = 1024 * 1024 * 1024  # 1 GiB with 8 MiB of data in it
+SPARSE_SIZE, SPARSE_REGIONS = 4 << 30, 16  # 4 GiB with 16 regions of 4 MiB of data
 CROSS_COUNT, CROSS_SIZE = 500, 64 * 1024
 MEMORY_RECORDS = (10_000, 100_000)
 CASES = ("new", "replace", "big", "sparse", "move", "crossmove", "memory")
@@ -293,9 +293,9 @@ class Bench:
 
     def case_sparse(self):
         def write(f):
-            block = os.urandom(2 << 20)
-            for region in range(4):
-                f.seek(region * SPARSE_SIZE // 4)
+            block = os.urandom(4 << 20)
+            for region in range(SPARSE_REGIONS):
+                f.seek(region * SPARSE_SIZE // SPARSE_REGIONS)
                 f.write(block)
             f.truncate(SPARSE_SIZE)
 
@@ -308,7 +308,7 @@ class Bench:
                 problem = "holes filled: %d blocks allocated" % copied
             return problem
 
-        self.alternate("1 GiB sparse (8 MiB data)", prepare, self.fennick("/c7"),
+        self.alternate("4 GiB sparse (64 MiB data)", prepare, self.fennick("/c7"),
                        ["cp", "--sparse=auto", "--preserve=mode,timestamps", source, dest],
                        check, 1.10)
 

@@ -34,9 +34,10 @@ bool mayHaveHoles(const struct stat& info) {
 
 class DataCopy {
   public:
-    // A file that may have holes is read and written, and its blocks of
-    // zeros are left as holes: a file system that cannot tell where its holes
-    // are (a FUSE file system, for one) reports them as data.
+    // A file that may have holes is read and written, as the kernel's copy
+    // of its few data regions is no faster, and its blocks of zeros are left
+    // as holes: a file system that cannot tell where its holes are (a FUSE
+    // file system, for one) reports them as data.
     DataCopy(int in, int out, off_t size, bool holesPossible, CopyProgress* progress)
         : m_in(in), m_out(out), m_size(size), m_holesPossible(holesPossible),
           m_offload(!holesPossible), m_progress(progress) {}
@@ -210,6 +211,8 @@ CopyOutcome copyData(int in, int out, const struct stat& source, CopyProgress* p
     DataCopy copy(in, out, source.st_size, mayHaveHoles(source), progress);
     if (source.st_size == 0)
         return copy.readToEnd();
-    const CopyOutcome cloned = copy.clone();
+    // Within btrfs or xfs the kernel's copy clones each chunk by itself; a
+    // file of several chunks, or with holes, is cloned whole at once.
+    const CopyOutcome cloned = source.st_size > kChunkBytes ? copy.clone() : CopyOutcome::Failed;
     return cloned != CopyOutcome::Failed ? cloned : copy.copyRegions();
 }

@@ -11,7 +11,8 @@ On each file system, with a second file system (the work folder's own) as the ot
     system stores it;
   - the ACL, an extended attribute (moves) and holes, where the file system stores them;
   - a copy within it is a clone where it shares blocks (btrfs, xfs); the table gives the time
-    of a 32 MiB copy within it, the program's against `cp --reflink=never` (no clone);
+    of a copy of 33 MiB (two files) within it until it is on the disk (`sync`), the program's
+    against `cp --reflink=never`;
   - a short round of the crash test's kills (tests/crash/crash_test.py --small).
 Needs root (mounts); a file system that cannot be mounted here is skipped with the reason.
 Every mount and loop device is undone at the end, also after a failure or an interrupt.
@@ -213,23 +214,30 @@ def check_files(checks, label, folder, contents, source_folder, moved):
 
 
 def check_clone(checks, job, point):
-    """A copy within the file system shares the source's blocks where it can."""
-    source = os.path.join(point, "clone-source.bin")
-    with open(source, "wb") as f:
-        f.write(os.urandom(32 * MIB))
+    """A copy within the file system shares the source's blocks where it can: a large file
+    (cloned whole) and a small one (cloned by the kernel's copy)."""
     out = os.path.join(point, "clone-out")
     os.makedirs(out)
+    sources = []
+    for name, size in [("clone-large.bin", 32 * MIB), ("clone-small.bin", MIB)]:
+        sources.append(os.path.join(point, name))
+        with open(sources[-1], "wb") as f:
+            f.write(os.urandom(size))
+    os.sync()
     started = time.monotonic()
-    status, errors = job.run("c", [(out, source)])
+    status, errors = job.run("c", [(out, source) for source in sources])
+    os.sync()
     seconds = time.monotonic() - started
+    os.makedirs(os.path.join(point, "clone-cp"))
     started = time.monotonic()
-    run(["cp", "--reflink=never", source, os.path.join(point, "clone-cp.bin")])
+    run(["cp", "--reflink=never"] + sources + [os.path.join(point, "clone-cp")])
+    os.sync()
     cp_seconds = time.monotonic() - started
-    frag = run(["filefrag", "-v", os.path.join(out, "clone-source.bin")]).stdout
-    shared = "shared" in frag
-    checks.record("clone", shared if "clone" in checks.stores else None,
-                  f"32 MiB copy not shared ({status} {errors})")
-    checks.results["32 MiB copy within"] = f"{seconds:.3f} s / {cp_seconds:.3f} s"
+    for source in sources:
+        frag = run(["filefrag", "-v", os.path.join(out, os.path.basename(source))]).stdout
+        checks.record("clone", "shared" in frag if "clone" in checks.stores else None,
+                      f"{os.path.basename(source)} not shared ({status} {errors})")
+    checks.results["33 MiB copy within"] = f"{seconds:.3f} s / {cp_seconds:.3f} s"
 
 
 def check_file_system(name, point, home, job, trials):
@@ -273,7 +281,7 @@ def check_file_system(name, point, home, job, trials):
 
 
 def print_table(all_checks, skipped):
-    columns = ["data", "mtime", "mtime kept to", "mode", "ACL", "xattr (move)", "holes", "clone", "32 MiB copy within",
+    columns = ["data", "mtime", "mtime kept to", "mode", "ACL", "xattr (move)", "holes", "clone", "33 MiB copy within",
                "crash kills", "crash trials"]
     def cell(value):
         return {True: "ok", False: "FAIL", None: "n/a"}.get(value, value)
