@@ -27,8 +27,14 @@ class VirtualDisplay {
 
     ~VirtualDisplay() {
         qunsetenv("DISPLAY");
-        m_server.kill();
-        m_server.waitForFinished();
+        // A server ended by SIGTERM removes its lock file and socket; one that is
+        // killed leaves them behind, and the next server started at the same time
+        // as another can then be handed a display that does not answer.
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000)) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
     }
 
   private:
