@@ -26,8 +26,8 @@ QString launchArgument(int argc, char** argv) {
 // "--help" and "--version" print their text and end, with or without a
 // display; the exit status is 1 only when the text could not be written.
 std::optional<int> printCommandLineHelp(const QString& argument) {
-    const std::optional<QString> help = commandLineHelp(
-        argument, QFileInfo(executablePath()).fileName(), appFolderLocation());
+    const std::optional<QString> help =
+        commandLineHelp(argument, QFileInfo(executablePath()).fileName(), appFolderLocation());
     if (!help)
         return std::nullopt;
     const QByteArray text = help->toUtf8();

@@ -1,9 +1,9 @@
 #include "about/system_info.h"
 
-#include "platform/program_starter.h"
-#include "files/text_codec.h"
-#include "platform/prompter.h"
 #include "files/file_search.h"
+#include "files/text_codec.h"
+#include "platform/program_starter.h"
+#include "platform/prompter.h"
 
 #include <QDir>
 

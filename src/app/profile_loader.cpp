@@ -1,9 +1,9 @@
 #include "app/profile_loader.h"
 
+#include "files/file_search.h"
 #include "files/job_list.h"
 #include "files/job_list_reader.h"
 #include "files/settings.h"
-#include "files/file_search.h"
 
 LoadedProfile loadProfile(const QString& appFolder, const QString& profileText) {
     LoadedProfile profile;

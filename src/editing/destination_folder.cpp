@@ -1,7 +1,7 @@
 #include "editing/destination_folder.h"
 
-#include "files/settings.h"
 #include "files/file_search.h"
+#include "files/settings.h"
 #include "platform/pickers.h"
 
 QString initialFolderFor(const QString& sourceBoxText) {

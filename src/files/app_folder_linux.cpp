@@ -47,7 +47,8 @@ QString executablePath() {
 
 bool isInstalledLayout(const QString& executable) {
     return QFileInfo(executable).dir().dirName() == QLatin1String("bin") &&
-           QFileInfo(installedModuleFolder(executable) + QLatin1String(kDisplayModuleName)).isFile();
+           QFileInfo(installedModuleFolder(executable) + QLatin1String(kDisplayModuleName))
+               .isFile();
 }
 
 QString displayModulePath() {

@@ -1,9 +1,9 @@
 #include "files/ini_file.h"
 
+#include "common/error_text.h"
 #include "files/atomic_write.h"
 #include "files/ordinary_file.h"
 #include "files/text_codec.h"
-#include "common/error_text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,10 +28,9 @@ QStringView nextLine(QStringView text, qsizetype& pos, QStringView& ending) {
     while (pos < text.size() && text[pos] != QLatin1Char('\n') && text[pos] != QLatin1Char('\r'))
         ++pos;
     const QStringView content = text.sliced(start, pos - start);
-    const qsizetype breakLength =
-        pos == text.size() ? 0
-        : text.sliced(pos).startsWith(QStringLiteral("\r\n")) ? 2
-                                                               : 1;
+    const qsizetype breakLength = pos == text.size()                                    ? 0
+                                  : text.sliced(pos).startsWith(QStringLiteral("\r\n")) ? 2
+                                                                                        : 1;
     ending = text.sliced(pos, breakLength);
     pos += breakLength;
     return content;

@@ -2,8 +2,8 @@
 
 #include "common/result.h"
 
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 // The private-profile (INI) format: "[section]" lines open sections, "key=value"

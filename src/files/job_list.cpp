@@ -1,9 +1,9 @@
 #include "files/job_list.h"
 
+#include "common/error_text.h"
 #include "files/app_folder.h"
 #include "files/atomic_write.h"
 #include "files/text_codec.h"
-#include "common/error_text.h"
 
 #include <algorithm>
 

@@ -36,7 +36,8 @@ qint64 JobListReader::countLines(const QString& path) {
         return 0;
     qint64 count = 0;
     QString line;
-    for (TextLineReader::Status status; (status = lines.next(line)) != TextLineReader::Status::End;) {
+    for (TextLineReader::Status status;
+         (status = lines.next(line)) != TextLineReader::Status::End;) {
         if (status == TextLineReader::Status::Error)
             return count + 1;
         if (!isBlankLine(line))

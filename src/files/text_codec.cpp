@@ -8,8 +8,8 @@ constexpr qint64 kBlockSize = 256 * 1024;
 
 // Whether a decoder met bytes it had to replace. Qt's UTF-16 decoder does not
 // say so for a lone surrogate or an odd last byte, so those are checked here.
-bool decodedFaithfully(const QStringDecoder& decoder, FileEncoding encoding,
-                       QByteArrayView bytes, const QString& text) {
+bool decodedFaithfully(const QStringDecoder& decoder, FileEncoding encoding, QByteArrayView bytes,
+                       const QString& text) {
     if (decoder.hasError())
         return false;
     return !isUtf16(encoding) || (bytes.size() % 2 == 0 && QStringView(text).isValidUtf16());

@@ -14,8 +14,7 @@ enum class FileEncoding { Utf8, ShiftJis, Utf16LittleEndian, Utf16BigEndian };
 
 // Whether the encoding uses two bytes for every character of the ASCII range.
 inline bool isUtf16(FileEncoding encoding) {
-    return encoding == FileEncoding::Utf16LittleEndian ||
-           encoding == FileEncoding::Utf16BigEndian;
+    return encoding == FileEncoding::Utf16LittleEndian || encoding == FileEncoding::Utf16BigEndian;
 }
 
 // The byte-order mark at the start of a text: its length (0 when there is

@@ -108,8 +108,8 @@ TextLineReader::Status TextLineReader::next(QString& line) {
             ++m_lineNumber;
             return Status::Line;
         }
-        m_scan = lineBreak >= 0 ? lineBreak
-                                : m_start + (m_buffer.size() - m_start) / m_unit * m_unit;
+        m_scan =
+            lineBreak >= 0 ? lineBreak : m_start + (m_buffer.size() - m_start) / m_unit * m_unit;
         if (!readBlock())
             return fail(describeErrno(errno ? errno : EIO, m_path));
     }

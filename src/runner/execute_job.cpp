@@ -1,15 +1,15 @@
 #include "runner/execute_job.h"
 
 #include "files/app_folder.h"
-#include "platform/prompter.h"
 #include "files/run_log_file.h"
+#include "platform/prompter.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
 #include "runner/run_monitor.h"
 #include "runner/run_settings.h"
 
-bool executeSelectedJob(Prompter& prompter, RunMonitor& monitor,
-                        const QString& destinationBoxText, RunMode mode, int profile) {
+bool executeSelectedJob(Prompter& prompter, RunMonitor& monitor, const QString& destinationBoxText,
+                        RunMode mode, int profile) {
     RunSettings settings;
     const Result read = readRunSettings(settings);
     if (!read.ok()) {

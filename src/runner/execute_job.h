@@ -13,5 +13,5 @@ class RunMonitor;
 // selected mode. Every error is shown and the window goes on as it was.
 // The monitor hears how the run advances and can cancel it. Returns whether
 // a run finished.
-bool executeSelectedJob(Prompter& prompter, RunMonitor& monitor,
-                        const QString& destinationBoxText, RunMode mode, int profile);
+bool executeSelectedJob(Prompter& prompter, RunMonitor& monitor, const QString& destinationBoxText,
+                        RunMode mode, int profile);

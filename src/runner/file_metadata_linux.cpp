@@ -108,8 +108,8 @@ int isMovedAttribute(const char* name, error_context* context) {
 
 bool keepExtendedAttributes(const MetadataFiles& files) {
     FailureRecord failures;
-    attr_copy_fd(files.sourcePath.constData(), files.source, files.copyPath.constData(),
-                 files.copy, isMovedAttribute, &failures);
+    attr_copy_fd(files.sourcePath.constData(), files.source, files.copyPath.constData(), files.copy,
+                 isMovedAttribute, &failures);
     return !failures.failed();
 }
 

@@ -1,16 +1,16 @@
 #include "runner/job_runner.h"
 
+#include "common/error_text.h"
 #include "files/app_folder.h"
+#include "files/file_search.h"
 #include "files/job_list_reader.h"
 #include "files/settings.h"
-#include "common/error_text.h"
+#include "files/wildcard.h"
 #include "platform/prompter.h"
 #include "runner/file_operations.h"
-#include "files/file_search.h"
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
 #include "runner/trash.h"
-#include "files/wildcard.h"
 
 namespace {
 

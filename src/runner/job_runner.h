@@ -1,8 +1,8 @@
 #pragma once
 
-#include "files/job_list.h"
 #include "common/result.h"
 #include "common/run_mode.h"
+#include "files/job_list.h"
 #include "runner/file_operations.h"
 #include "runner/run_log.h"
 #include "runner/run_settings.h"
@@ -52,7 +52,7 @@ class JobRunner {
     FileOperations m_files; // a fresh one for each run
     RunLog m_noLog;
     RunLog* m_log = &m_noLog;
-    bool m_toTrash = false; // whether the run under way deletes into the trash
+    bool m_toTrash = false;     // whether the run under way deletes into the trash
     qint64 m_recordsDone = 0;   // in the current run
     qint64 m_stoppedAtLine = 0; // the job list line of the record that failed, or 0
 };

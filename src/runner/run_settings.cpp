@@ -11,11 +11,12 @@ Result readRunSettings(RunSettings& settings) {
     if (!read.ok())
         return Result::failure(QStringLiteral("設定ファイルを読み取れません。\n") + read.error());
     const QString section = QStringLiteral("MSG");
-    const QStringList values = iniValues(text, {{section, QStringLiteral("Preview")},
-                                                {section, QStringLiteral("COPY")},
-                                                {section, QStringLiteral("DEL")},
-                                                {section, QStringLiteral("MOVE")},
-                                                {QStringLiteral("OPTION"), QStringLiteral("Trash")}});
+    const QStringList values =
+        iniValues(text, {{section, QStringLiteral("Preview")},
+                         {section, QStringLiteral("COPY")},
+                         {section, QStringLiteral("DEL")},
+                         {section, QStringLiteral("MOVE")},
+                         {QStringLiteral("OPTION"), QStringLiteral("Trash")}});
     settings.previewText = values[0];
     settings.completionTexts = {values[1], values[2], values[3]};
     settings.trashText = values[4];

@@ -61,8 +61,8 @@ bool TemporaryFile::linkUnderTemporaryName() {
     const QByteArray handle = descriptorPath(m_fd.get());
     while (m_name.isEmpty()) {
         m_name = temporaryNameIn(m_folder);
-        if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, m_name.constData(),
-                   AT_SYMLINK_FOLLOW) == 0)
+        if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, m_name.constData(), AT_SYMLINK_FOLLOW) ==
+            0)
             return true;
         m_name.clear();
         if (errno != EEXIST)
@@ -81,8 +81,8 @@ Result TemporaryFile::putInPlace(const QString& target, const struct stat& sourc
     if (checked && isSameFile(targetName, source))
         return Result::failure(describeError(ErrorKind::SameFile, target));
     if (m_name.isEmpty()) {
-        if (linkat(AT_FDCWD, descriptorPath(m_fd.get()).constData(), AT_FDCWD, targetName.constData(),
-                   AT_SYMLINK_FOLLOW) == 0) {
+        if (linkat(AT_FDCWD, descriptorPath(m_fd.get()).constData(), AT_FDCWD,
+                   targetName.constData(), AT_SYMLINK_FOLLOW) == 0) {
             earlierTargetExisted = false;
             return m_fd.close() ? Result::success() : errnoFailure(target);
         }

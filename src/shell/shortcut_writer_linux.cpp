@@ -1,7 +1,7 @@
 #include "shell/shortcut_writer.h"
 
-#include "files/atomic_write.h"
 #include "common/error_text.h"
+#include "files/atomic_write.h"
 #include "shell/shortcut_files.h"
 
 #include <QCryptographicHash>

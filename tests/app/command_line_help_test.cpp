@@ -7,7 +7,8 @@ namespace {
 TEST(CommandLineHelpTest, OnlyTheTwoExactArgumentsPrintInsteadOfStarting) {
     EXPECT_EQ(commandLineHelp("--version", "fennick", "/h/.config/fennick/"),
               QStringLiteral("Fennick 1.1.0\n"));
-    const std::optional<QString> help = commandLineHelp("--help", "fen%2nick", "/h/.config/fennick/");
+    const std::optional<QString> help =
+        commandLineHelp("--help", "fen%2nick", "/h/.config/fennick/");
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->startsWith("使い方: fen%2nick [/c数字 | /d数字 | /m数字]\n"));
     EXPECT_TRUE(help->contains("このプログラムのフォルダー: /h/.config/fennick/"));

@@ -19,10 +19,9 @@ class WindowBusyTest : public WindowTest {
         WindowTest::SetUp();
         ASSERT_TRUE(writeBytes(path("src/a.txt"), "a"));
         ASSERT_TRUE(writeBytes(path("src/b.txt"), "b"));
-        ASSERT_TRUE(
-            writeBytes(path("4copylist.txt"),
-                       ("/out/," + path("src/a.txt") + "\r\n/out/," + path("src/b.txt") + "\r\n")
-                           .toUtf8()));
+        ASSERT_TRUE(writeBytes(
+            path("4copylist.txt"),
+            ("/out/," + path("src/a.txt") + "\r\n/out/," + path("src/b.txt") + "\r\n").toUtf8()));
     }
 
     void writeSettings(const QByteArray& preview) {

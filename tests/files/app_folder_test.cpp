@@ -16,10 +16,11 @@ TEST(AppFolderTest, AnInstalledProgramIsKnownByItsLayout) {
     ASSERT_TRUE(dir.isValid());
     const QString prefix = dir.path() + QStringLiteral("/usr");
     const QString module = QStringLiteral("/lib/fennick/") + QLatin1String(kDisplayModuleName);
-    for (const QString& file : {QStringLiteral("/usr/bin/fennick"), QStringLiteral("/usr") + module,
-                                QStringLiteral("/alone/bin/fennick"), QStringLiteral("/build/Fennick"),
-                                QStringLiteral("/build/") + QLatin1String(kDisplayModuleName),
-                                QStringLiteral("/other/sbin/fennick"), QStringLiteral("/other") + module})
+    for (const QString& file :
+         {QStringLiteral("/usr/bin/fennick"), QStringLiteral("/usr") + module,
+          QStringLiteral("/alone/bin/fennick"), QStringLiteral("/build/Fennick"),
+          QStringLiteral("/build/") + QLatin1String(kDisplayModuleName),
+          QStringLiteral("/other/sbin/fennick"), QStringLiteral("/other") + module})
         ASSERT_TRUE(writeBytes(dir.path() + file, "x"));
 
     EXPECT_TRUE(isInstalledLayout(prefix + QStringLiteral("/bin/fennick")));

@@ -76,8 +76,11 @@ TEST(IniText, ReadsEveryLineEndAndSeveralKeysInOnePass) {
         const QString text = "[Other]" + lineEnd + "Preview=0" + lineEnd + "[MSG]" + lineEnd +
                              "DEL=消去" + lineEnd + "Preview=1" + lineEnd + "[Next]" + lineEnd +
                              "COPY=late";
-        EXPECT_EQ(iniValues(text, {{"msg", "Preview"}, {"MSG", "COPY"}, {"Other", "Preview"},
-                                   {"Next", "COPY"}, {"msg", "DEL"}}),
+        EXPECT_EQ(iniValues(text, {{"msg", "Preview"},
+                                   {"MSG", "COPY"},
+                                   {"Other", "Preview"},
+                                   {"Next", "COPY"},
+                                   {"msg", "DEL"}}),
                   (QStringList{"1", "", "0", "late", "消去"}))
             << lineEnd.toUtf8().toHex().toStdString();
     }
@@ -256,7 +259,7 @@ TEST_F(SettingsFile, KeepsAFileThatCannotBeReadFaithfully) {
     const QByteArray unfaithful[] = {
         "[SEND Folder]\r\nFolderName3=/\x82\xA0\xFF\xFF\r\n", // not Shift-JIS either
         QByteArray("\xFF\xFE[\0M\0]\0\n", 9),                 // UTF-16 with an odd byte
-        QByteArray("\xFF\xFE\x00\xD8\n\0", 6),                   // a lone surrogate
+        QByteArray("\xFF\xFE\x00\xD8\n\0", 6),                // a lone surrogate
     };
     for (const QByteArray& bytes : unfaithful) {
         writeBytes(path, bytes);

@@ -53,10 +53,10 @@ TEST(JobRecordTest, WhatIsFormattedReadsBackUnchanged) {
 TEST(JobRecordTest, RefusesPathsThatAJobListCannotHold) {
     // A relative path, or a NUL that would cut the path short, could never be run.
     const QString nul = QStringLiteral("/src/keep.txt") + QChar(0) + QStringLiteral("*");
-    for (const QString& bad : {QStringLiteral("/src/say\"hi\".txt"), QStringLiteral("/src/line\nbreak"),
-                               QStringLiteral("/src/cr\rhere"), QStringLiteral("src/a.txt"),
-                               QStringLiteral("~/a.txt"), QStringLiteral(" /lead.txt"),
-                               QString(), nul}) {
+    for (const QString& bad :
+         {QStringLiteral("/src/say\"hi\".txt"), QStringLiteral("/src/line\nbreak"),
+          QStringLiteral("/src/cr\rhere"), QStringLiteral("src/a.txt"), QStringLiteral("~/a.txt"),
+          QStringLiteral(" /lead.txt"), QString(), nul}) {
         QString line;
         const Result refused = formatJobRecord({"/out/", bad}, line);
         EXPECT_FALSE(refused.ok()) << bad.toStdString();
@@ -185,15 +185,17 @@ TEST_F(JobListFileTest, ALineThatCannotBeRunIsNoRecord) {
         {"/o/,", QStringLiteral("ファイルのパスが絶対パスではありません")},
     };
     for (const Case& c : cases) {
-        ASSERT_TRUE(writeBytes(file("2copylist.txt"), "\r\n/o/,/first\r\n" + c.line + "\r\n/o/,/last\r\n"));
+        ASSERT_TRUE(
+            writeBytes(file("2copylist.txt"), "\r\n/o/,/first\r\n" + c.line + "\r\n/o/,/last\r\n"));
         QString error;
         EXPECT_EQ(readAll(file("2copylist.txt"), &error), (QList<JobRecord>{{"/o/", "/first"}}));
-        EXPECT_TRUE(error.contains(file("2copylist.txt")) && error.contains(QStringLiteral("3 行目")) &&
-                    error.contains(c.why))
+        EXPECT_TRUE(error.contains(file("2copylist.txt")) &&
+                    error.contains(QStringLiteral("3 行目")) && error.contains(c.why))
             << error.toStdString();
     }
     // A lone surrogate in a UTF-16 file names no file.
-    ASSERT_TRUE(writeBytes(file("2copylist.txt"), QByteArray("\xFF\xFE/\0o\0/\0,\0/\0\x00\xD8\n\0", 16)));
+    ASSERT_TRUE(
+        writeBytes(file("2copylist.txt"), QByteArray("\xFF\xFE/\0o\0/\0,\0/\0\x00\xD8\n\0", 16)));
     QString error;
     EXPECT_TRUE(readAll(file("2copylist.txt"), &error).isEmpty());
     EXPECT_TRUE(error.contains(QStringLiteral("読み取れない文字"))) << error.toStdString();
@@ -202,7 +204,8 @@ TEST_F(JobListFileTest, ALineThatCannotBeRunIsNoRecord) {
 TEST_F(JobListFileTest, SkipsBlankLinesWhereverTheyStand) {
     ASSERT_TRUE(writeBytes(file("2copylist.txt"), "\r\n \t\r\n/o/,/a\r\n\r\n/o/,/b\r\n  \r\n"));
     QString error;
-    EXPECT_EQ(readAll(file("2copylist.txt"), &error), (QList<JobRecord>{{"/o/", "/a"}, {"/o/", "/b"}}));
+    EXPECT_EQ(readAll(file("2copylist.txt"), &error),
+              (QList<JobRecord>{{"/o/", "/a"}, {"/o/", "/b"}}));
     EXPECT_EQ(error, QString());
     EXPECT_EQ(JobListReader::countLines(file("2copylist.txt")), 2);
 }
@@ -220,11 +223,13 @@ TEST_F(JobListFileTest, ReadsTheEncodingsAndLineEndsOfWindowsEditors) {
     const QList<JobRecord> expected = {{"/出力/", "/元/表計算.txt"}, {"/出力/", "/元/a,b.txt"}};
     for (const Encoding& encoding : encodings) {
         for (const QString lineEnd : {"\r\n", "\n", "\r"}) {
-            SCOPED_TRACE(std::string(encoding.name) + (encoding.mark.isEmpty() ? "" : " with mark") +
-                         " " + lineEnd.toUtf8().toHex().toStdString());
+            SCOPED_TRACE(std::string(encoding.name) +
+                         (encoding.mark.isEmpty() ? "" : " with mark") + " " +
+                         lineEnd.toUtf8().toHex().toStdString());
             QStringEncoder encoder(encoding.name);
             ASSERT_TRUE(encoder.isValid());
-            const QString text = "/出力/,/元/表計算.txt" + lineEnd + lineEnd + "/出力/,\"/元/a,b.txt\"";
+            const QString text =
+                "/出力/,/元/表計算.txt" + lineEnd + lineEnd + "/出力/,\"/元/a,b.txt\"";
             ASSERT_TRUE(writeBytes(file("1copylist.txt"), encoding.mark + encoder.encode(text)));
             QString error;
             EXPECT_EQ(readAll(file("1copylist.txt"), &error), expected);

@@ -103,7 +103,8 @@ TEST_F(AttributesTest, RefusedAttributeChangesCompleteAndNeverWidenTheGroup) {
     const struct {
         const char* refusals;
         unsigned mode;
-    } cases[] = {{"", 0660}, {"fsetxattr=EOPNOTSUPP", 0600},
+    } cases[] = {{"", 0660},
+                 {"fsetxattr=EOPNOTSUPP", 0600},
                  {"fsetxattr=EPERM,fchmod=EPERM,fchown=EPERM,futimens=EPERM", 0600}};
     for (const auto& rule : cases) {
         for (const QString& argument : {QStringLiteral("/c1"), QStringLiteral("/m1")}) {
@@ -169,8 +170,8 @@ TEST_F(AttributesTest, MoveFlushesTheCopyAndItsFolderBeforeTheSourceGoes) {
     const QString source = m_src + QStringLiteral("/a.txt");
     writeFile(source, "a");
     const QString log = m_sandbox.path(QStringLiteral("calls.log"));
-    expectFinishedQuietly(
-        runOne(QStringLiteral("/m1"), m_far, source, {}, {QStringLiteral("FENNICK_CALL_LOG=") + log}));
+    expectFinishedQuietly(runOne(QStringLiteral("/m1"), m_far, source, {},
+                                 {QStringLiteral("FENNICK_CALL_LOG=") + log}));
     const QStringList calls = QString::fromLatin1(readBytes(log)).split(u'\n', Qt::SkipEmptyParts);
     const qsizetype unlinked = calls.lastIndexOf(QStringLiteral("unlink"));
     const qsizetype folderFlushed = calls.lastIndexOf(QStringLiteral("fsync-folder"), unlinked);

@@ -78,8 +78,7 @@ TEST_F(CopyProgressTest, CancelledCopyLeavesTargetAsItWas) {
         EXPECT_TRUE(result.isCancelled());
         EXPECT_TRUE(result.error().isEmpty());
         EXPECT_EQ(progress.reports.size(), 2u);
-        EXPECT_EQ(entriesOf(path("out")),
-                  targetExists ? QStringList{"big.bin"} : QStringList{});
+        EXPECT_EQ(entriesOf(path("out")), targetExists ? QStringList{"big.bin"} : QStringList{});
         if (targetExists) {
             EXPECT_EQ(readBytes(path("out/big.bin")), "old");
         }
@@ -103,10 +102,9 @@ TEST_F(CopyProgressTest, CancelledMoveAcrossFileSystemsKeepsTheSource) {
 TEST_F(CopyProgressTest, CancelledRunSaysHowFarItCameAndStops) {
     ASSERT_TRUE(writeBytes(path("src/small.txt"), "small"));
     const QString out = path("out");
-    ASSERT_TRUE(writeBytes(path("app/3copylist.txt"),
-                           (out + ',' + path("src/big.bin") + "\r\n" + out + ',' +
-                            path("src/small.txt") + "\r\n")
-                               .toUtf8()));
+    ASSERT_TRUE(writeBytes(path("app/3copylist.txt"), (out + ',' + path("src/big.bin") + "\r\n" +
+                                                       out + ',' + path("src/small.txt") + "\r\n")
+                                                          .toUtf8()));
     FakePrompter prompter;
     RecordingProgress progress(1);
     JobRunner runner(prompter);
@@ -115,7 +113,8 @@ TEST_F(CopyProgressTest, CancelledRunSaysHowFarItCameAndStops) {
     settings.previewText = QStringLiteral("1");
     EXPECT_FALSE(runner.run(RunMode::Copy, QStringLiteral("3"), settings, m_folder.appFolder()));
     EXPECT_EQ(progress.reports.size(), 1u);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{"処理を中止しました。（2 件中 0 件を処理済み）"});
     EXPECT_EQ(entriesOf(out), QStringList{});
 }
 

@@ -17,7 +17,9 @@ namespace {
 
 // What the message of a run that failed at a record ends with.
 QString stoppedAt(int line, int done) {
-    return QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。").arg(line).arg(done);
+    return QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。")
+        .arg(line)
+        .arg(done);
 }
 
 class JobRunnerTest : public TemporaryAppFolderTest {
@@ -87,8 +89,8 @@ TEST_F(JobRunnerTest, StopsAtTheFirstFailureAndKeepsWhatWasDone) {
 
     EXPECT_FALSE(run(RunMode::Move, "1"));
 
-    EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + missing + stoppedAt(2, 1)});
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("ファイルが見つかりません: ") +
+                                                     missing + stoppedAt(2, 1)});
     EXPECT_EQ(m_prompter.messages.front().caption, kApplicationTitle);
     EXPECT_TRUE(QFileInfo::exists(path("out/first.txt")));
     EXPECT_FALSE(QFileInfo::exists(first));
@@ -153,8 +155,8 @@ TEST_F(JobRunnerTest, AMoveKeepsItsSourceWhenTheCopyFails) {
     const QString a = source("a.txt");
     writeJobList("3", {path("nowhere") + "," + a});
     EXPECT_FALSE(run(RunMode::Move));
-    EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("パスが見つかりません: ") + path("nowhere") + stoppedAt(1, 0)});
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("パスが見つかりません: ") +
+                                                     path("nowhere") + stoppedAt(1, 0)});
     EXPECT_EQ(readBytes(a), "a.txt");
 
     // A pattern cannot be copied or moved, even when it matches.
@@ -192,9 +194,8 @@ TEST_F(JobRunnerTest, DeletesPatternsWithoutPreview) {
 
     writeJobList("3", {path("src") + "," + path("src/*.log")});
     EXPECT_FALSE(run(RunMode::Delete));
-    EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/*.log") +
-                          stoppedAt(1, 0)});
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("ファイルが見つかりません: ") +
+                                                     path("src/*.log") + stoppedAt(1, 0)});
 }
 
 TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
@@ -217,9 +218,8 @@ TEST_F(JobRunnerTest, AsksBeforeEachDeleteInPreview) {
     m_prompter.messages.clear();
     m_prompter.answers = {Answer::No, Answer::No, Answer::Yes};
     EXPECT_FALSE(run(RunMode::Delete, "1"));
-    EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{QStringLiteral("ファイルが見つかりません: ") + path("src/missing.txt") +
-                          stoppedAt(3, 2)});
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("ファイルが見つかりません: ") +
+                                                     path("src/missing.txt") + stoppedAt(3, 2)});
 }
 
 TEST_F(JobRunnerTest, ALineThatIsNoRecordStopsTheRun) {
@@ -263,10 +263,11 @@ TEST_F(JobRunnerTest, NeverReplacesWhatTheRunWroteFromAnotherSource) {
             writeJobList("3", {path("out") + "," + first, secondFolder + "," + second});
             m_prompter.messages.clear();
             EXPECT_FALSE(run(mode));
-            EXPECT_EQ(m_prompter.messageTexts(),
-                      QStringList{QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから"
-                                                 "書き込んでいます: ") +
-                                  secondFolder + "/x.txt" + stoppedAt(2, 1)});
+            EXPECT_EQ(
+                m_prompter.messageTexts(),
+                QStringList{QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから"
+                                           "書き込んでいます: ") +
+                            secondFolder + "/x.txt" + stoppedAt(2, 1)});
             EXPECT_EQ(readBytes(path("out/x.txt")), "first");
             EXPECT_EQ(readBytes(second), "second") << "the second source is kept";
         }
@@ -305,12 +306,14 @@ TEST_F(JobRunnerTest, LeavesReadOnlyFilesAlone) {
         m_prompter.messages.clear();
         m_prompter.answers = c.answers;
         EXPECT_EQ(run(c.mode, c.preview), c.failing.isEmpty());
-        const QStringList expected =
-            c.failing.isEmpty() ? QStringList() : QStringList{readOnly + c.failing + stoppedAt(1, 0)};
+        const QStringList expected = c.failing.isEmpty()
+                                         ? QStringList()
+                                         : QStringList{readOnly + c.failing + stoppedAt(1, 0)};
         EXPECT_EQ(m_prompter.messageTexts(), expected);
         EXPECT_EQ(readBytes(locked), "locked.txt");
     }
-    EXPECT_EQ(entriesOf(path("out")), QStringList{"locked.txt"}) << "the first copy is the only one";
+    EXPECT_EQ(entriesOf(path("out")), QStringList{"locked.txt"})
+        << "the first copy is the only one";
 }
 
 TEST_F(JobRunnerTest, APatternLeavesHiddenFilesUnlessItNamesThem) {

@@ -35,8 +35,8 @@ int refusalFor(const char* call) {
     static const struct {
         const char* name;
         int error;
-    } kErrors[] = {{"0", kReturnZero}, {"EPERM", EPERM},   {"EOPNOTSUPP", EOPNOTSUPP},
-                   {"ENOSYS", ENOSYS}, {"EXDEV", EXDEV},   {"EINVAL", EINVAL},
+    } kErrors[] = {{"0", kReturnZero}, {"EPERM", EPERM},  {"EOPNOTSUPP", EOPNOTSUPP},
+                   {"ENOSYS", ENOSYS}, {"EXDEV", EXDEV},  {"EINVAL", EINVAL},
                    {"EIO", EIO},       {"EACCES", EACCES}};
     for (const auto& known : kErrors) {
         if (value == known.name)
@@ -55,8 +55,7 @@ void logCall(const char* what) {
     }
 }
 
-template <typename Function>
-Function next(const char* name) {
+template <typename Function> Function next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
@@ -86,7 +85,7 @@ int fchown(int fd, uid_t owner, gid_t group) {
 int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) {
     REFUSABLE("fsetxattr");
     return next<int (*)(int, const char*, const void*, size_t, int)>("fsetxattr")(fd, name, value,
-                                                                                 size, flags);
+                                                                                  size, flags);
 }
 
 int futimens(int fd, const struct timespec times[2]) {
@@ -119,7 +118,7 @@ int fsync(int fd) {
 int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
     logCall("link");
     return next<int (*)(int, const char*, int, const char*, int)>("linkat")(fromFolder, from,
-                                                                           toFolder, to, flags);
+                                                                            toFolder, to, flags);
 }
 
 int rename(const char* from, const char* to) {

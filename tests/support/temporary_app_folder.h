@@ -45,7 +45,8 @@ class TemporaryAppFolder {
 // names files below the temporary folder.
 class TemporaryAppFolderTest : public ::testing::Test {
   protected:
-    explicit TemporaryAppFolderTest(const QString& appSubfolder = QString()) : m_folder(appSubfolder) {}
+    explicit TemporaryAppFolderTest(const QString& appSubfolder = QString())
+        : m_folder(appSubfolder) {}
 
     void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
 

@@ -22,7 +22,8 @@ class WindowTest : public TemporaryAppFolderTest {
   protected:
     static void SetUpTestSuite() { ensureGuiApplication(); }
 
-    explicit WindowTest(const QString& appSubfolder = QString()) : TemporaryAppFolderTest(appSubfolder) {}
+    explicit WindowTest(const QString& appSubfolder = QString())
+        : TemporaryAppFolderTest(appSubfolder) {}
 
     template <typename Widget> Widget* find(const QString& name) {
         return &findWidget<Widget>(m_window, name);
