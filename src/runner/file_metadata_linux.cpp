@@ -114,8 +114,10 @@ bool keepExtendedAttributes(const MetadataFiles& files) {
 }
 
 bool keepTimes(const MetadataFiles& files) {
-    const struct timespec times[2] = {files.sourceInfo.st_atim, files.sourceInfo.st_mtim};
-    return futimens(files.copy, times) == 0 || isRefusal(errno);
+    // Access and modification time, in the order futimens takes them.
+    const decltype(files.sourceInfo.st_mtim) sourceTimes[2] = {files.sourceInfo.st_atim,
+                                                               files.sourceInfo.st_mtim};
+    return futimens(files.copy, sourceTimes) == 0 || isRefusal(errno);
 }
 
 } // namespace

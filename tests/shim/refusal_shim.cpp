@@ -88,9 +88,12 @@ int fsetxattr(int fd, const char* name, const void* value, size_t size, int flag
                                                                                   size, flags);
 }
 
-int futimens(int fd, const struct timespec times[2]) {
+// A file's time as the stat structure holds it.
+using FileTime = decltype(stat::st_mtim);
+
+int futimens(int fd, const FileTime* accessAndModification) {
     REFUSABLE("futimens");
-    return next<int (*)(int, const struct timespec*)>("futimens")(fd, times);
+    return next<int (*)(int, const FileTime*)>("futimens")(fd, accessAndModification);
 }
 
 ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t length,
