@@ -2,6 +2,7 @@
 
 #include "common/error_text.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <optional>
@@ -16,6 +17,12 @@ std::optional<struct stat> entryInfo(const QString& path) {
     if (lstat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     return info;
+}
+
+// The folder part of a path, ending in "/", and the name after it.
+std::pair<QString, QString> folderAndName(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return {path.left(slash + 1), path.mid(slash + 1)};
 }
 
 bool isReadOnly(const struct stat& info) {
@@ -45,8 +52,10 @@ Result WrittenTargets::write(const QString& source, const QString& target,
         replaced = targetId;
         const auto written = m_sourceOf.find(targetId);
         // A target that is the source itself is refused by the copy.
-        if (sourceKnown && written != m_sourceOf.end() && written->second != sourceId &&
-            targetId != sourceId)
+        const bool clash = written != m_sourceOf.end()
+                               ? written->second != sourceId
+                               : isNameWrittenFromOtherSource(target, sourceId);
+        if (sourceKnown && clash && targetId != sourceId)
             return Result::failure(describeError(ErrorKind::WrittenByThisRun, target));
     }
     const Result done = operation();
@@ -55,7 +64,28 @@ Result WrittenTargets::write(const QString& source, const QString& target,
     // A replaced file's inode is free again and may name a new file later.
     if (replaced)
         m_sourceOf.erase(*replaced);
-    if (const std::optional<struct stat> landed = entryInfo(target); landed && sourceKnown)
+    if (const std::optional<struct stat> landed = entryInfo(target); landed && sourceKnown) {
         m_sourceOf[{landed->st_dev, landed->st_ino}] = sourceId;
+        const auto [folder, name] = folderAndName(target);
+        m_writtenNames[{folder, name.toCaseFolded()}] = {name, sourceId};
+    }
     return done;
+}
+
+// An existing target whose name this run wrote into the same folder from
+// another source, in the same letter case, or in another one while the folder
+// lists no entry of the target's own spelling (the file system ignores case,
+// so the two names are one file). This holds where inode numbers do not: some
+// FUSE file systems give each spelling, or each look-up, a number of its own.
+bool WrittenTargets::isNameWrittenFromOtherSource(const QString& target,
+                                                  const FileId& sourceId) const {
+    const auto [folder, name] = folderAndName(target);
+    const auto written = m_writtenNames.find({folder, name.toCaseFolded()});
+    if (written == m_writtenNames.end() || written->second.source == sourceId)
+        return false;
+    if (written->second.name == name)
+        return true;
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot);
+    return !entries.contains(name);
 }

@@ -31,5 +31,16 @@ class WrittenTargets {
 
   private:
     using FileId = std::pair<dev_t, ino_t>;
+    // A name this run wrote into a folder, as written, with its source.
+    struct WrittenName {
+        QString name;
+        FileId source;
+    };
+
+    bool isNameWrittenFromOtherSource(const QString& target, const FileId& sourceId) const;
+
     std::map<FileId, FileId> m_sourceOf;
+    // By folder and case-folded name, for file systems whose inode numbers do
+    // not tell one file (FUSE file systems that ignore case, such as exFAT).
+    std::map<std::pair<QString, QString>, WrittenName> m_writtenNames;
 };

@@ -240,6 +240,33 @@ def check_clone(checks, job, point):
     checks.results["33 MiB copy within"] = f"{seconds:.3f} s / {cp_seconds:.3f} s"
 
 
+def check_name_clash(checks, job, point, home):
+    """Two sources with one name, or names that differ only in case, copied into one folder:
+    the second never replaces the first within a run. Names that differ in case are two
+    files where the file system tells case apart."""
+    probe = os.path.join(point, "Probe")
+    open(probe, "wb").close()
+    ignores_case = os.path.exists(os.path.join(point, "probe"))
+    os.remove(probe)
+    checks.results["ignores case"] = "yes" if ignores_case else "no"
+    for number, (first, second) in enumerate([("x.txt", "x.txt"), ("X.txt", "x.txt")]):
+        target = os.path.join(point, f"clash-{number}")
+        os.makedirs(target)
+        sources = [os.path.join(home, f"clash-{number}", folder, name)
+                   for folder, name in [("a", first), ("b", second)]]
+        for source in sources:
+            os.makedirs(os.path.dirname(source), exist_ok=True)
+            with open(source, "wb") as f:
+                f.write(source.encode())
+        status, errors = job.run("c", [(target, source) for source in sources])
+        kept = sorted(open(os.path.join(target, n), "rb").read() for n in os.listdir(target))
+        if ignores_case or first == second:
+            held = status == 1 and "既に" in errors and kept == [sources[0].encode()]
+        else:
+            held = status == 0 and kept == sorted(s.encode() for s in sources)
+        checks.record("name clash", held, f"{first}, {second}: exit {status} {errors} {kept}")
+
+
 def check_file_system(name, point, home, job, trials):
     checks = Checks(name, point)
     contents = make_sources(os.path.join(home, "a"), "A")
@@ -271,6 +298,7 @@ def check_file_system(name, point, home, job, trials):
     checks.stores = stored
 
     check_clone(checks, job, point)
+    check_name_clash(checks, job, point, home)
 
     crash = run([sys.executable, CRASH_TEST, os.path.join(job.app, "Fennick"), "--small",
                  "--trials", str(trials), "--work", point, "--other-fs", home])
@@ -282,7 +310,7 @@ def check_file_system(name, point, home, job, trials):
 
 def print_table(all_checks, skipped):
     columns = ["data", "mtime", "mtime kept to", "mode", "ACL", "xattr (move)", "holes", "clone", "33 MiB copy within",
-               "crash kills", "crash trials"]
+               "ignores case", "name clash", "crash kills", "crash trials"]
     def cell(value):
         return {True: "ok", False: "FAIL", None: "n/a"}.get(value, value)
     print("| file system | " + " | ".join(columns) + " |")
