@@ -6,6 +6,7 @@
 
 set(FENNICK_COMMON_SOURCES
     common/error_text.cpp common/error_text.h
+    common/escaped_text.cpp common/escaped_text.h
     common/message_text.cpp common/message_text.h
     common/path_text.h
     common/result.h
@@ -40,28 +41,28 @@ set(FENNICK_PLATFORM_GUI_SOURCES
     platform/picker_dialog.cpp platform/picker_dialog.h
     platform/prompter_dialog.cpp platform/prompter_dialog.h)
 
+set(FENNICK_COPIER_SOURCES
+    copier/copy_data.h copier/copy_data_linux.cpp
+    copier/copy_progress.h
+    copier/file_copy_linux.cpp
+    copier/file_delete_linux.cpp
+    copier/file_descriptor.h
+    copier/file_metadata.h copier/file_metadata_linux.cpp
+    copier/file_move_linux.cpp
+    copier/file_operations.h
+    copier/file_paths.h copier/file_paths_linux.cpp
+    copier/temporary_file.h copier/temporary_file_linux.cpp
+    copier/trash.h copier/trash_linux.cpp)
+
 set(FENNICK_RUNNER_SOURCES
-    runner/copy_data.h runner/copy_data_linux.cpp
-    runner/copy_progress.h
     runner/execute_job.cpp runner/execute_job.h
-    runner/file_copy_linux.cpp
-    runner/file_delete_linux.cpp
-    runner/file_descriptor.h
-    runner/file_metadata.h runner/file_metadata_linux.cpp
-    runner/file_move_linux.cpp
-    runner/file_operations.h
-    runner/file_paths.h runner/file_paths_linux.cpp
     runner/job_runner.cpp runner/job_runner.h
     runner/run_log.cpp runner/run_log.h
     runner/run_monitor.cpp runner/run_monitor.h
     runner/run_on_worker.cpp runner/run_on_worker.h
     runner/run_progress.h
     runner/run_settings.cpp runner/run_settings.h
-    runner/run_targets.cpp runner/run_targets.h
-    runner/temporary_file.h runner/temporary_file_linux.cpp
-    runner/trash.h runner/trash_linux.cpp)
-set(FENNICK_RUNNER_GUI_SOURCES
-    runner/run_progress_dialog.cpp runner/run_progress_dialog.h)
+    runner/run_targets.cpp runner/run_targets.h)
 
 set(FENNICK_EDITING_SOURCES
     editing/destination_folder.cpp editing/destination_folder.h
@@ -94,11 +95,12 @@ set(FENNICK_APP_SOURCES
 set(FENNICK_APP_GUI_SOURCES
     app/accessibility_widget.cpp app/accessibility_widget.h
     app/busy_window.cpp app/busy_window.h
-    app/main_window.cpp app/main_window.h)
+    app/main_window.cpp app/main_window.h
+    app/run_progress_dialog.cpp app/run_progress_dialog.h)
 
 set(FENNICK_CORE_SOURCES)
 set(FENNICK_GUI_SOURCES)
-foreach(layer COMMON FILES PLATFORM RUNNER EDITING SHELL ABOUT APP)
+foreach(layer COMMON FILES PLATFORM COPIER RUNNER EDITING SHELL ABOUT APP)
   list(APPEND FENNICK_CORE_SOURCES ${FENNICK_${layer}_SOURCES})
   list(APPEND FENNICK_GUI_SOURCES ${FENNICK_${layer}_GUI_SOURCES})
 endforeach()

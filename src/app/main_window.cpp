@@ -14,7 +14,7 @@
 #include "runner/execute_job.h"
 #include "runner/run_monitor.h"
 #include "runner/run_on_worker.h"
-#include "runner/run_progress_dialog.h"
+#include "app/run_progress_dialog.h"
 #include "shell/desktop_shortcut.h"
 
 #include <QButtonGroup>

@@ -7,10 +7,10 @@
 #include "files/settings.h"
 #include "files/wildcard.h"
 #include "platform/prompter.h"
-#include "runner/file_operations.h"
+#include "copier/file_operations.h"
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
-#include "runner/trash.h"
+#include "copier/trash.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "common/result.h"
 #include "common/run_mode.h"
 #include "files/job_list.h"
-#include "runner/file_operations.h"
+#include "copier/file_operations.h"
 #include "runner/run_log.h"
 #include "runner/run_settings.h"
 #include "runner/run_targets.h"

@@ -1,6 +1,6 @@
 #include "runner/run_log.h"
 
-#include <algorithm>
+#include "common/escaped_text.h"
 
 namespace {
 
@@ -22,27 +22,6 @@ QString modeName(RunMode mode) {
     return QString();
 }
 
-// Control characters, which a file name may hold, are written as \xNN, so
-// that a name can neither break a line nor forge a header.
-bool isControlCharacter(QChar c) {
-    return c.unicode() < 0x20 || c.unicode() == 0x7f;
-}
-
-QString withoutControlCharacters(const QString& text) {
-    // Most lines hold none and are written as they are.
-    if (std::none_of(text.begin(), text.end(), isControlCharacter))
-        return text;
-    QString escaped;
-    escaped.reserve(text.size() + 8);
-    for (const QChar c : text) {
-        if (isControlCharacter(c))
-            escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            escaped += c;
-    }
-    return escaped;
-}
-
 QString arrow(const QString& from, const QString& to) {
     return from + QStringLiteral(" → ") + to;
 }
@@ -60,7 +39,7 @@ RunLog::RunLog(const QString& path, const Start& start) {
     const QString origin = start.launchArgument.isEmpty()
                                ? QStringLiteral("ウィンドウから")
                                : QStringLiteral("起動引数 ") + start.launchArgument;
-    m_file.appendLine(withoutControlCharacters(
+    m_file.appendLine(escapedText(
         QString::fromLatin1(kRunStart) +
         QStringLiteral("%1 %2 プロファイル %3 %4")
             .arg(local.toString(Qt::ISODate), modeName(start.mode), start.profileText, origin)));
@@ -109,9 +88,9 @@ void RunLog::runEnded(const Result& result) {
 void RunLog::recordLine(const QString& outcome, const QString& details) {
     const QString line = QStringLiteral("%1 行目 %2").arg(QString::number(m_lineNumber), outcome);
     m_file.appendLine(
-        withoutControlCharacters(details.isEmpty() ? line : line + QStringLiteral(": ") + details));
+        escapedText(details.isEmpty() ? line : line + QStringLiteral(": ") + details));
 }
 
 void RunLog::closingLine(const QString& text) {
-    m_file.appendLine(withoutControlCharacters(QStringLiteral("---- ") + text));
+    m_file.appendLine(escapedText(QStringLiteral("---- ") + text));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runner/copy_progress.h"
+#include "copier/copy_progress.h"
 #include "runner/run_progress.h"
 
 #include <QMutex>

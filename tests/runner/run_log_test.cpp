@@ -2,7 +2,7 @@
 
 #include "files/app_folder.h"
 #include "files/run_log_file.h"
-#include "runner/copy_progress.h"
+#include "copier/copy_progress.h"
 #include "runner/execute_job.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"

@@ -1,11 +1,11 @@
-#include "runner/file_operations.h"
+#include "copier/file_operations.h"
 
 #include "common/error_text.h"
-#include "runner/copy_data.h"
-#include "runner/file_descriptor.h"
-#include "runner/file_metadata.h"
-#include "runner/file_paths.h"
-#include "runner/temporary_file.h"
+#include "copier/copy_data.h"
+#include "copier/file_descriptor.h"
+#include "copier/file_metadata.h"
+#include "copier/file_paths.h"
+#include "copier/temporary_file.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/result.h"
-#include "runner/file_descriptor.h"
+#include "copier/file_descriptor.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 // The copy of one file reports its progress in chunks and can be cancelled between them;
 // a cancelled copy or move leaves the target as it was and the source in place.
 
-#include "runner/copy_progress.h"
-#include "runner/file_operations.h"
+#include "copier/copy_progress.h"
+#include "copier/file_operations.h"
 #include "runner/job_runner.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"

@@ -1,4 +1,4 @@
-#include "runner/run_progress_dialog.h"
+#include "app/run_progress_dialog.h"
 
 #include "platform/prompter.h"
 #include "runner/run_monitor.h"

@@ -1,4 +1,4 @@
-#include "runner/file_metadata.h"
+#include "copier/file_metadata.h"
 
 #include <acl/libacl.h>
 #include <attr/error_context.h>

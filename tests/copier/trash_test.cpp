@@ -5,7 +5,7 @@
 #include "files/run_log_file.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
-#include "runner/trash.h"
+#include "copier/trash.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/small_tmpfs.h"

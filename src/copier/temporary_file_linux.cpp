@@ -1,7 +1,7 @@
-#include "runner/temporary_file.h"
+#include "copier/temporary_file.h"
 
 #include "common/error_text.h"
-#include "runner/file_paths.h"
+#include "copier/file_paths.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "runner/trash.h"
+#include "copier/trash.h"
 
 #include "common/error_text.h"
 #include "common/path_text.h"

@@ -1,6 +1,6 @@
-#include "runner/file_operations.h"
+#include "copier/file_operations.h"
 
-#include "runner/file_paths.h"
+#include "copier/file_paths.h"
 
 #include <unistd.h>
 

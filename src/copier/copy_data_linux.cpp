@@ -1,6 +1,6 @@
-#include "runner/copy_data.h"
+#include "copier/copy_data.h"
 
-#include "runner/copy_progress.h"
+#include "copier/copy_progress.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
-#include "runner/file_operations.h"
+#include "copier/file_operations.h"
 
 #include "common/error_text.h"
-#include "runner/file_paths.h"
+#include "copier/file_paths.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "runner/file_paths.h"
+#include "copier/file_paths.h"
 
 #include "common/error_text.h"
 
