@@ -51,8 +51,10 @@ set(FENNICK_COPIER_SOURCES
     copier/file_move_linux.cpp
     copier/file_operations.h
     copier/file_paths.h copier/file_paths_linux.cpp
+    copier/gio_trash.h copier/gio_trash_linux.cpp
     copier/temporary_file.h copier/temporary_file_linux.cpp
-    copier/trash.h copier/trash_linux.cpp)
+    copier/trash.h copier/trash_linux.cpp
+    copier/trash_place.h copier/trash_place_linux.cpp)
 
 set(FENNICK_RUNNER_SOURCES
     runner/execute_job.cpp runner/execute_job.h

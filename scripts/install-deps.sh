@@ -6,7 +6,7 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev
-       libacl1-dev libattr1-dev)
+       libacl1-dev libattr1-dev libglib2.0-dev)
 # CPack's Debian generator finds the program's files with `file` and their
 # library dependencies with dpkg-shlibdeps (dpkg-dev).
 package=(dpkg-dev file)
