@@ -7,6 +7,8 @@
 
 #include "common/error_text.h"
 
+#include <cerrno>
+#include <cstring>
 #include <dlfcn.h>
 
 namespace {
@@ -35,6 +37,17 @@ ErrorKind errorKindOf(int code) {
     default:
         return ErrorKind::Other;
     }
+}
+
+// GIO reports some system errors (a disk quota, an input/output error) only
+// as "failed", with the system's text for the error at the end of its
+// message; that text tells which error it was. 0 when none matches.
+int errnoAtEndOf(const QString& message) {
+    for (int errnum = 1; errnum <= EHWPOISON; ++errnum) {
+        if (message.endsWith(QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errnum))))
+            return errnum;
+    }
+    return 0;
 }
 
 void dropMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
@@ -76,7 +89,10 @@ GioTrashOutcome GioTrash::trash(const QByteArray& path) const {
         return outcome;
     const bool ioError = error->domain == errorDomain();
     outcome.unsupported = ioError && error->code == G_IO_ERROR_NOT_SUPPORTED;
-    const ErrorKind kind = ioError ? errorKindOf(error->code) : ErrorKind::Other;
+    const QString message = QString::fromUtf8(error->message);
+    ErrorKind kind = ioError ? errorKindOf(error->code) : ErrorKind::Other;
+    if (kind == ErrorKind::Other)
+        kind = errorKindFromErrno(errnoAtEndOf(message));
     outcome.why = errorSentence(kind);
     // A folder of the trash (Trash, files, info) that is a file instead.
     if (ioError && error->code == G_IO_ERROR_NOT_DIRECTORY)
@@ -84,7 +100,7 @@ GioTrashOutcome GioTrash::trash(const QByteArray& path) const {
     // A failure the program has no words for keeps GIO's own text, as an
     // unknown system error keeps the system's.
     else if (kind == ErrorKind::Other)
-        outcome.why += QStringLiteral("（%1）").arg(QString::fromUtf8(error->message));
+        outcome.why += QStringLiteral("（%1）").arg(message);
     freeError(error);
     return outcome;
 }

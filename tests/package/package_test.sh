@@ -33,7 +33,7 @@ outside=$(grep -v '^\./usr/' <<<"$contents" || true)
 [ -z "$outside" ] || fail "the package holds files outside /usr: $outside"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in qt6-qpa-plugins libqt6core6 libqt6widgets6 libc6; do
+for package in qt6-qpa-plugins libglib2.0-0 libqt6core6 libqt6widgets6 libc6; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 recommends=$(dpkg-deb -f "$deb" Recommends)
