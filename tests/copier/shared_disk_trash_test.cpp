@@ -270,6 +270,8 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
          false,
          "ram/data"},
         {"tmpfs", "ram/h.txt", Trash::None, "tmpfs"},
+        {"a folder that the user may not change", "disk/roots/i.txt", Trash::None,
+         "アクセスが拒否されました"},
     };
 
     for (const TrashCase& c : cases) {
