@@ -36,7 +36,7 @@ done < <(cd "$stage" && find . -type f -printf '/%P\n')
 for path in ./usr/bin/fennick ./usr/share/doc/fennick/copyright; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
-outside=$(grep -v '^\./usr/' <<<"$contents" || true)
+outside=$(grep -vx -e '\./' -e '\./usr/.*' <<<"$contents" || true)
 [ -z "$outside" ] || fail "the package holds files outside /usr: $outside"
 
 # Hardened as dpkg-buildflags builds with hardening=+all: stack protector and
@@ -44,7 +44,7 @@ outside=$(grep -v '^\./usr/' <<<"$contents" || true)
 dpkg-deb -x "$deb" "$work/unpacked"
 for binary in usr/bin/fennick usr/lib/fennick/Fennick-display.so; do
     readelf -d "$work/unpacked/$binary" | grep -qE 'FLAGS.*\bNOW\b' || fail "$binary lacks BIND_NOW"
-    readelf --dyn-syms "$work/unpacked/$binary" | grep -qF __stack_chk_fail ||
+    readelf --dyn-syms --wide "$work/unpacked/$binary" | grep -F __stack_chk_fail >/dev/null ||
         fail "$binary lacks the stack protector"
 done
 
