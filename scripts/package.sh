@@ -15,8 +15,10 @@ version=$(dpkg-parsechangelog -S Version)
 sources="$work/fennick-$version"
 rm -rf "$sources" "$work"/fennick*_"$version"_*
 mkdir -p "$sources" "$output"
-# Build folders (and the work folder, when it lies in the checkout) stay behind.
-tar -c --exclude-vcs --exclude=./build --exclude='./build-*' --exclude=./dist \
+# Build folders (any configured one, and the work folder when it lies in the
+# checkout) stay behind.
+tar -c --exclude-vcs --exclude-tag-all=CMakeCache.txt --exclude=./build --exclude='./build-*' \
+    --exclude=./dist --exclude='./obj-*' \
     --exclude="./$(realpath -m --relative-to=. "$work")" . | tar -x -C "$sources"
 
 # The same path every time and ccache, where installed, make a second build quick.
