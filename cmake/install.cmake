@@ -1,5 +1,5 @@
-# What `cmake --install` lays out, and the Debian package made from it by
-# scripts/package.sh.
+# What `cmake --install` lays out; the Debian package (debian/, built by
+# scripts/package.sh) holds whatever it installs.
 #
 # The program tells an installed copy from a portable one by its layout: the
 # executable in <prefix>/bin and its display module in <prefix>/lib/fennick/
@@ -35,23 +35,3 @@ add_custom_command(OUTPUT fennick.1.gz COMMAND gzip -9nkf fennick.1
 add_custom_target(fennick_manual DEPENDS fennick.1.gz)
 add_dependencies(Fennick fennick_manual)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fennick.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME fennick)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_PACKAGE_CONTACT "Fennick maintainers <maintainers@fennick.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "repeatable batch jobs from hand-made lists of files")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Fennick copies every file of a hand-made list into one destination folder, moves
-them there, or deletes them. It keeps ten numbered job profiles, run from its
-window or unattended from desktop launchers, a terminal or cron. Its user
-interface is Japanese.")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# The libraries the program links come from dpkg-shlibdeps; Qt loads its
-# display plugin, and the trash loads libgio-2.0, at run time, which no link shows.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libglib2.0-0")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
-include(CPack)

@@ -6,23 +6,23 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev
-       libacl1-dev libattr1-dev libglib2.0-dev)
-# CPack's Debian generator finds the program's files with `file` and their
-# library dependencies with dpkg-shlibdeps (dpkg-dev).
-package=(dpkg-dev file)
+       libacl1-dev libattr1-dev libglib2.0-dev libxxhash-dev)
+# dpkg-buildpackage and debhelper (which pulls in `file`, dpkg-shlibdeps and
+# the rest) build the Debian package from debian/.
+package=(dpkg-dev debhelper)
 case "${1:-run}" in
 run) packages=("${build[@]}" fonts-noto-cjk) ;;
 package) packages=("${build[@]}" "${package[@]}") ;;
 # liblnk-utils, libglib2.0-bin and desktop-file-utils read the desktop shortcuts
 # that the tests write (lnkinfo, gio, desktop-file-validate); python3 runs the
 # crash consistency test; clang builds the fuzz targets; the package test
-# builds the package and checks its menu entry and metainfo (appstreamcli);
-# the window tests measure captions in the Japanese font; the file-system test
-# makes and mounts file systems (e2fsprogs to fuse3) and reads ACLs and
-# extended attributes (acl, attr).
+# builds the package (again quickly with ccache) and checks it (lintian), its
+# menu entry and its metainfo (appstreamcli); the window tests measure captions
+# in the Japanese font; the file-system test makes and mounts file systems
+# (e2fsprogs to fuse3) and reads ACLs and extended attributes (acl, attr).
 test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
                 xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
-                clang-14 libclang-rt-14-dev
+                lintian ccache clang-14 libclang-rt-14-dev
                 e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr) ;;
 *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
@@ -33,8 +33,17 @@ for package in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "Missing Debian packages: ${missing[*]}" >&2
+        echo "There is no sudo here: install them as root (su asks for root's password)," >&2
+        echo "then run this command again:" >&2
+        echo "  su -c 'apt-get update && apt-get install --no-install-recommends ${missing[*]}'" >&2
+        exit 1
+    fi
+    as_root=(sudo)
+fi
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package and the installed program, from a build folder:
 #   package_test.sh <build folder> <version>
-# Builds the package with scripts/package.sh and checks its files and
+# Builds the package with scripts/package.sh, checks it with lintian, checks
+# that it holds what `cmake --install` lays out, its hardening and its
 # dependencies; installs the build into a temporary DESTDIR, checks the menu
 # entry and the metainfo with their validators, and runs the installed program
 # as an unprivileged user with a home of its own: its files are in
@@ -16,21 +17,36 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
+# The package is built the way Debian builds it, in a work folder of the build
+# folder's own (the same path each time, so that ccache finds its objects).
 deb="$work/dist/fennick_${version}_$(dpkg --print-architecture).deb"
-bash "$here/../../scripts/package.sh" "$build" "$work/dist" >/dev/null
+bash "$here/../../scripts/package.sh" "$build/package-build" "$work/dist" >"$work/build.log" 2>&1 ||
+    { tail -40 "$work/build.log" >&2; echo "FAIL: scripts/package.sh failed" >&2; exit 1; }
 [ -f "$deb" ] || { echo "FAIL: no package $deb" >&2; exit 1; }
+findings=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian: $findings"
 
+# Whatever `cmake --install` lays out is in the package, at the same place
+# (a manual page compressed, if it was not).
+stage="$work/stage"
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/fennick ./usr/lib/fennick/Fennick-display.so \
-            ./usr/share/applications/org.fennick.Fennick.desktop \
-            ./usr/share/metainfo/org.fennick.Fennick.metainfo.xml \
-            ./usr/share/man/man1/fennick.1.gz \
-            ./usr/share/icons/hicolor/{16x16,48x48,128x128}/apps/fennick.png \
-            ./usr/share/icons/hicolor/64x64/apps/fennick-{copy,delete,move}.png; do
+while read -r path; do
+    grep -qxF -e ".$path" -e ".$path.gz" <<<"$contents" || fail "the package lacks $path"
+done < <(cd "$stage" && find . -type f -printf '/%P\n')
+for path in ./usr/bin/fennick ./usr/share/doc/fennick/copyright; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
-outside=$(grep -v '^\./usr/' <<<"$contents" || true)
+outside=$(grep -vx -e '\./' -e '\./usr/.*' <<<"$contents" || true)
 [ -z "$outside" ] || fail "the package holds files outside /usr: $outside"
+
+# Hardened as dpkg-buildflags builds with hardening=+all: stack protector and
+# immediate binding (BIND_NOW), which the default flags leave out.
+dpkg-deb -x "$deb" "$work/unpacked"
+for binary in usr/bin/fennick usr/lib/fennick/Fennick-display.so; do
+    readelf -d "$work/unpacked/$binary" | grep -qE 'FLAGS.*\bNOW\b' || fail "$binary lacks BIND_NOW"
+    readelf --dyn-syms --wide "$work/unpacked/$binary" | grep -F __stack_chk_fail >/dev/null ||
+        fail "$binary lacks the stack protector"
+done
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in qt6-qpa-plugins libglib2.0-0 libqt6core6 libqt6widgets6 libc6; do
@@ -39,8 +55,6 @@ done
 recommends=$(dpkg-deb -f "$deb" Recommends)
 [ "$recommends" = "fonts-noto-cjk, qt6-translations-l10n" ] || fail "Recommends: $recommends"
 
-stage="$work/stage"
-DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 desktop-file-validate "$stage/usr/share/applications/org.fennick.Fennick.desktop" ||
     fail "desktop-file-validate rejects the menu entry"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/org.fennick.Fennick.metainfo.xml" \
@@ -81,5 +95,17 @@ fennick XDG_CONFIG_HOME="$home/elsewhere" </dev/null 2>/dev/null && fail "a run 
     fail "\$XDG_CONFIG_HOME/fennick/ was not made private"
 [ -z "$(ls "$stage/usr/bin" | grep -vx fennick)" ] ||
     fail "the installed program wrote into its own folder"
+
+# Without root and without sudo, the install script names what is missing and
+# the command that installs it as root, and stops (dpkg-query finds nothing).
+tools="$work/tools"
+mkdir -p "$tools"
+ln -s "$(command -v id)" "$(command -v grep)" "$tools/"
+printf '#!/bin/sh\nexit 1\n' >"$tools/dpkg-query"
+chmod 755 "$tools/dpkg-query" "$tools"
+install_output=$("${as_user[@]}" env -i PATH="$tools" /bin/bash "$here/../../scripts/install-deps.sh" run 2>&1) &&
+    fail "the install script succeeded without root and sudo"
+grep -qF "su -c 'apt-get update && apt-get install --no-install-recommends cmake " <<<"$install_output" ||
+    fail "the install script named no command to run as root: $install_output"
 
 exit $((failures > 0))
