@@ -14,7 +14,7 @@ bool needsEscape(QChar c) {
         return u == u'\\';
     if (u >= 0x206a)
         return false;
-    return u < 0x20 || u <= 0x9f || (u >= 0x2028 && u <= 0x202e) || u >= 0x2066;
+    return u <= 0x9f || (u >= 0x2028 && u <= 0x202e) || u >= 0x2066;
 }
 
 // Most names hold nothing to escape.
