@@ -20,6 +20,7 @@ set(FENNICK_FILES_SOURCES
     files/job_list.cpp files/job_list.h
     files/job_list_reader.cpp files/job_list_reader.h
     files/ordinary_file.cpp files/ordinary_file.h
+    files/replacement_file.cpp files/replacement_file.h
     files/run_log_file.cpp files/run_log_file.h
     files/settings.cpp files/settings.h
     files/text_codec.cpp files/text_codec.h

@@ -73,6 +73,8 @@ int startWithoutDisplay(const QString& argument, const QString& windowTrouble) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (!prepareFolderEnvironment())
+        return 1;
     // A file-size limit makes a write fail with an error instead of killing
     // the run between two files.
     std::signal(SIGXFSZ, SIG_IGN);

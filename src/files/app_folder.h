@@ -15,6 +15,20 @@ constexpr char kDisplayModuleName[] = "Fennick-display.so";
 // its executable. Worked out afresh on every call.
 QString GetAppFolder();
 
+// Readies the environment that the program's folders are found from; called
+// first thing at start-up, before Qt or GLib read it. A relative
+// XDG_CONFIG_HOME or XDG_DATA_HOME, which the base directory rules say to
+// ignore, and a relative HOME are removed, so that Qt and GLib both take their
+// defaults instead of a folder below wherever the program was started. An
+// installed program needs its home folder for its files: without an absolute
+// HOME (and no absolute XDG_CONFIG_HOME) it must stop, and false is returned
+// after saying so on standard error.
+bool prepareFolderEnvironment();
+
+// The same for the executable at this path: the error that stops it, or the
+// empty text.
+QString prepareFolderEnvironment(const QString& executable);
+
 // The same folder, without creating it.
 QString appFolderLocation();
 

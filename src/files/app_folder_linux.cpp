@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 QString& testingFolder() {
@@ -57,6 +60,28 @@ QString displayModulePath() {
                                ? installedModuleFolder(executable)
                                : withTrailingSeparator(QFileInfo(executable).path());
     return folder + QLatin1String(kDisplayModuleName);
+}
+
+QString prepareFolderEnvironment(const QString& executable) {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "HOME"}) {
+        const char* value = std::getenv(name);
+        if (value && value[0] != '/')
+            ::unsetenv(name);
+    }
+    if (!isInstalledLayout(executable) || std::getenv("HOME") || std::getenv("XDG_CONFIG_HOME"))
+        return QString();
+    return QStringLiteral("ホームフォルダーが分からないため、設定とジョブリストを置くフォルダーを"
+                          "決められません（環境変数 HOME が設定されていないか、絶対パスでは"
+                          "ありません）。HOME にホームフォルダーの絶対パスを設定してください。");
+}
+
+bool prepareFolderEnvironment() {
+    const QString trouble = prepareFolderEnvironment(executablePath());
+    if (trouble.isEmpty())
+        return true;
+    const QByteArray text = trouble.toUtf8() + '\n';
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    return false;
 }
 
 QString appFolderLocation() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +18,11 @@ bool isOrdinaryFile(const QString& path);
 // The paths of every ordinary file that a path or pattern names, sorted by
 // the bytes of their names so that results never depend on directory order.
 // A path that names an existing file as it stands, wildcards and all, names
-// that file alone.
-QStringList findOrdinaryFiles(const QString& pattern);
+// that file alone. A pattern that meets a file whose name is not valid UTF-8
+// fails, naming it escaped (escapedFileName): such a name cannot be handed on
+// as a text.
+Produced<QStringList> findOrdinaryFiles(const QString& pattern);
 
-// The name, without folder, of the first ordinary file found; empty when none.
+// The name, without folder, of the first ordinary file found; empty when none
+// or when the search fails.
 QString firstOrdinaryFileName(const QString& pattern);

@@ -1,51 +1,146 @@
 #include "files/run_log_file.h"
 
+#include "common/escaped_text.h"
 #include "files/app_folder.h"
-#include "files/atomic_write.h"
+#include "files/replacement_file.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// How often the log is opened anew when another run replaced it meanwhile.
+constexpr int kOpenAttempts = 8;
+constexpr qint64 kChunk = 1024 * 1024;
+
+void sayThereIsNoLog(const QString& path) {
+    const QByteArray note =
+        QStringLiteral("実行ログの場所にリンクか通常のファイルではないものがあるため、"
+                       "この実行のログは書きません: %1\n")
+            .arg(escapedText(path))
+            .toUtf8();
+    std::fwrite(note.constData(), 1, size_t(note.size()), stderr);
+}
+
+// Whether the path still names the open file: another run may have replaced
+// it since it was opened.
+bool pathNamesFile(const QByteArray& path, const struct stat& file) {
+    struct stat named;
+    return ::fstatat(AT_FDCWD, path.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           named.st_dev == file.st_dev && named.st_ino == file.st_ino;
+}
+
+QByteArray readAt(int fd, qint64 from, qint64 size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, bytes.data() + done, size_t(size - done), from + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return {};
+        done += got;
+    }
+    return bytes;
+}
+
+// Where the kept part of a log of this size begins: the first run that
+// begins in its last trimmedSize bytes, or else the newest run, whole. 0 when
+// nothing can be dropped, -1 when the log cannot be read.
+qint64 keptFrom(int fd, qint64 size, const RunLogLimits& limits) {
+    if (size <= limits.trimmedSize)
+        return 0;
+    const QByteArray header = '\n' + limits.runStart;
+    // The byte before the last trimmedSize bytes tells whether a run starts
+    // right at their beginning.
+    qint64 from = std::max<qint64>(0, size - limits.trimmedSize - 1);
+    const QByteArray tail = readAt(fd, from, size - from);
+    if (tail.isEmpty())
+        return -1;
+    const qsizetype first = tail.indexOf(header);
+    if (first >= 0)
+        return from + first + 1;
+    // Backwards for the newest run's header; the chunks overlap by the
+    // header's length less one, so that none is split.
+    qint64 end = from + header.size() - 1;
+    while (from > 0) {
+        from = std::max<qint64>(0, end - kChunk);
+        const QByteArray chunk = readAt(fd, from, end - from);
+        if (chunk.isEmpty())
+            return -1;
+        const qsizetype last = chunk.lastIndexOf(header);
+        if (last >= 0)
+            return from + last + 1;
+        end = from + header.size() - 1;
+    }
+    return 0;
+}
+
+// Replaces the log by its part from keptFrom on, through a new file in the
+// same folder that is renamed over it: the rename replaces whatever the path
+// names, never following a link.
+void dropOldestRuns(int fd, const QString& path, const struct stat& info,
+                    const RunLogLimits& limits) {
+    const qint64 from = keptFrom(fd, info.st_size, limits);
+    if (from <= 0)
+        return;
+    ReplacementFile kept(path);
+    for (qint64 at = from; at < info.st_size; at += kChunk) {
+        const QByteArray chunk = readAt(fd, at, std::min(kChunk, info.st_size - at));
+        if (chunk.isEmpty())
+            return;
+        kept.write(chunk);
+    }
+    kept.commit(info.st_mode & 07777);
+}
+
+} // namespace
 
 QString runLogFilePath() {
     return GetAppFolder() + QStringLiteral("_Fennick.log");
 }
 
-void dropOldestRuns(const QString& path, const QByteArray& runStart, qint64 sizeLimit) {
-    // Only a regular file is read: opening a pipe would wait for a writer.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() <= sizeLimit)
-        return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    // Only the newest sizeLimit bytes can stay; the byte before them tells
-    // whether they begin at a line start. A run that begins in them is kept
-    // with every run after it.
-    const qint64 from = file.size() - sizeLimit - 1;
-    if (!file.seek(from))
-        return;
-    const QByteArray tail = file.readAll();
-    if (tail.size() != sizeLimit + 1)
-        return;
-    const qsizetype lineBreak = tail.indexOf('\n' + runStart);
-    file.close();
-    writeFileAtomically(path, lineBreak < 0 ? QByteArray() : tail.mid(lineBreak + 1));
-}
-
-void RunLogFile::open(const QString& path) {
-    // Not blocking, so that a pipe in the log's place cannot stop the run;
-    // only a regular file is written.
-    m_fd = ::open(QFile::encodeName(path).constData(),
-                  O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    struct stat info;
-    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(m_fd);
-        m_fd = -1;
+void RunLogFile::open(const QString& path, const RunLogLimits& limits) {
+    const QByteArray name = QFile::encodeName(path);
+    bool trimmed = false;
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        // Not blocking, so that a pipe in the log's place cannot stop the run.
+        const int fd =
+            ::open(name.constData(),
+                   O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666);
+        struct stat info;
+        if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            const int error = errno;
+            if (fd >= 0 || error == ELOOP || error == EISDIR || error == ENXIO)
+                sayThereIsNoLog(path);
+            if (fd >= 0)
+                ::close(fd);
+            return;
+        }
+        // A trim must not replace the file while another run writes to it;
+        // where locks are not supported at all, the log is trimmed anyway.
+        if (!trimmed && info.st_size > limits.sizeLimit &&
+            (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) &&
+            pathNamesFile(name, info)) {
+            dropOldestRuns(fd, path, info, limits);
+            trimmed = true;
+            ::close(fd);
+            continue;
+        }
+        // Waits only while another run trims.
+        while (::flock(fd, LOCK_SH) != 0 && errno == EINTR) {
+        }
+        if (pathNamesFile(name, info)) {
+            m_fd = fd;
+            return;
+        }
+        ::close(fd);
     }
 }
 
@@ -54,13 +149,12 @@ RunLogFile::~RunLogFile() {
         ::close(m_fd);
 }
 
-void RunLogFile::appendLine(const QString& text) {
+void RunLogFile::appendLine(QByteArrayView line) {
     if (m_fd < 0)
         return;
-    const QByteArray line = text.toUtf8() + '\n';
     ssize_t written;
     do
-        written = ::write(m_fd, line.constData(), size_t(line.size()));
+        written = ::write(m_fd, line.data(), size_t(line.size()));
     while (written < 0 && errno == EINTR);
     // After a failed or short write the rest of the run is not logged, so
     // that no line is glued to a broken one.

@@ -1,23 +1,37 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The run log "_Fennick.log", beside the settings file in the application
 // folder.
 QString runLogFilePath();
 
-// Keeps a log of runs below a size limit: while the file is larger, its
-// oldest runs are dropped whole. A run begins at a line that starts with
-// runStart; whatever stands before the first such line counts as the oldest
-// run. The shortened file replaces the old one atomically. A log that cannot
-// be read or replaced is left as it is.
-void dropOldestRuns(const QString& path, const QByteArray& runStart, qint64 sizeLimit);
+// How a log of runs is kept in bounds. A run begins at a line that starts
+// with runStart; whatever stands before the first such line counts as the
+// oldest run.
+struct RunLogLimits {
+    QByteArray runStart;
+    // A log larger than this when a run opens it is trimmed first: its oldest
+    // runs are dropped until it is no larger than trimmedSize, but the newest
+    // run it holds is always kept whole, whatever its size.
+    qint64 sizeLimit = 0;
+    qint64 trimmedSize = 0;
+};
 
 // A log file open for appending, one line at a time. Each line reaches the
 // file with one write, without waiting for the disk, so that a killed run
-// still leaves every line written before. A log that cannot be opened or
-// written is given up silently: the log never stops or changes a run.
+// still leaves every line written before. The log is never reached through a
+// symbolic link: a link, or anything else that is not an ordinary file, in
+// its place means no log for this run, said once on standard error. A log
+// that cannot be opened or written otherwise is given up silently: the log
+// never stops or changes a run.
+//
+// Runs that share the log lose no line: each holds a shared lock (flock) on
+// the file while it writes, and a run trims only when it can take the lock
+// alone, so that no run's file is replaced under it; a trim waits for the
+// next start otherwise.
 class RunLogFile {
   public:
     RunLogFile() = default;
@@ -25,11 +39,12 @@ class RunLogFile {
     RunLogFile(const RunLogFile&) = delete;
     RunLogFile& operator=(const RunLogFile&) = delete;
 
-    // Opens the file for appending, creating it when missing.
-    void open(const QString& path);
+    // Opens the file for appending, creating it when missing, after trimming
+    // it when it is over the limit.
+    void open(const QString& path, const RunLogLimits& limits);
 
-    // Writes the text and a line feed, in UTF-8.
-    void appendLine(const QString& text);
+    // Writes one line, which ends in a line feed, in UTF-8.
+    void appendLine(QByteArrayView line);
 
   private:
     int m_fd = -1;

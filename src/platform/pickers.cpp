@@ -3,8 +3,6 @@
 #include "common/path_text.h"
 #include "platform/file_dialogs.h"
 
-#include <QDir>
-
 namespace {
 
 // Files named "*.*" means every file, as it does on Windows; here a name
@@ -28,7 +26,6 @@ QString Pickers::SelectFile(const QString& description, const QString& pattern) 
         return QString();
     const qsizetype slash = picked.lastIndexOf(QLatin1Char('/'));
     m_lastUsedFolder = withTrailingSeparator(picked.left(slash + 1));
-    QDir::setCurrent(m_lastUsedFolder);
     return picked;
 }
 

@@ -13,7 +13,8 @@ class Pickers {
     // Lets the user pick one existing file, first offering the caller's
     // filter, then all files, in the last-used folder. Returns the file's full
     // path, or the empty text when cancelled. A pick makes the file's folder
-    // the last-used folder and the process's current folder.
+    // the last-used folder; the process's current folder stays, so that a
+    // folder on a removable disk is not kept busy.
     QString SelectFile(const QString& description, const QString& pattern);
 
     // Lets the user choose a folder, starting at startFolder when it exists.

@@ -1,16 +1,16 @@
 #include "runner/job_runner.h"
 
 #include "common/error_text.h"
+#include "copier/file_operations.h"
+#include "copier/trash.h"
 #include "files/app_folder.h"
 #include "files/file_search.h"
 #include "files/job_list_reader.h"
 #include "files/settings.h"
 #include "files/wildcard.h"
 #include "platform/prompter.h"
-#include "copier/file_operations.h"
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
-#include "copier/trash.h"
 
 namespace {
 
@@ -151,10 +151,12 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
     }
     if (!hasWildcards(record.source))
         return deleteMatch(record.source, record.source);
-    const QStringList matches = findOrdinaryFiles(record.source);
-    if (matches.isEmpty())
+    const Produced<QStringList> matches = findOrdinaryFiles(record.source);
+    if (!matches.status.ok())
+        return matches.status;
+    if (matches.value.isEmpty())
         return Result::failure(describeError(ErrorKind::FileNotFound, record.source));
-    for (const QString& match : matches) {
+    for (const QString& match : matches.value) {
         const Result deleted = deleteMatch(match, record.source);
         if (!deleted.ok())
             return deleted;
@@ -165,7 +167,10 @@ Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& setti
 // Each file that the source names is deleted only when the user says yes to
 // a question naming that very file.
 Result JobRunner::askAndDelete(const QString& source) {
-    const QStringList matches = findOrdinaryFiles(source);
+    const Produced<QStringList> found = findOrdinaryFiles(source);
+    if (!found.status.ok())
+        return found.status;
+    const QStringList& matches = found.value;
     if (matches.isEmpty()) {
         const Answer answer = m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption);
         if (answer == Answer::None)

@@ -2,47 +2,49 @@
 
 #include "common/escaped_text.h"
 
+#include <charconv>
+
 namespace {
 
-constexpr qint64 kLogSizeLimit = 1024 * 1024;
-
 // Every run begins with a header line starting so; closing lines start
-// with "---- ", record lines with their line number.
-const QByteArray kRunStart = QByteArrayLiteral("==== ");
+// with "---- ", record lines with their line number. A log over 1 MiB is cut
+// to half of that at the next start, so that trims are rare.
+const RunLogLimits kLimits = {QByteArrayLiteral("==== "), 1024 * 1024, 512 * 1024};
 
-QString modeName(RunMode mode) {
+QByteArrayView modeName(RunMode mode) {
     switch (mode) {
     case RunMode::Copy:
-        return QStringLiteral("コピー");
+        return "コピー";
     case RunMode::Delete:
-        return QStringLiteral("削除");
+        return "削除";
     case RunMode::Move:
-        return QStringLiteral("移動");
+        return "移動";
     }
-    return QString();
+    return {};
 }
 
-QString arrow(const QString& from, const QString& to) {
-    return from + QStringLiteral(" → ") + to;
-}
-
-QString matchedBy(const QString& path, const QString& pattern) {
-    return pattern.isEmpty() ? path : path + QStringLiteral("（%1 に一致）").arg(pattern);
+void appendNumber(QByteArray& line, qint64 number) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    line.append(digits, end - digits);
 }
 
 } // namespace
 
 RunLog::RunLog(const QString& path, const Start& start) {
-    dropOldestRuns(path, kRunStart, kLogSizeLimit);
-    m_file.open(path);
+    m_file.open(path, kLimits);
     const QDateTime local = start.time.toOffsetFromUtc(start.time.offsetFromUtc());
-    const QString origin = start.launchArgument.isEmpty()
-                               ? QStringLiteral("ウィンドウから")
-                               : QStringLiteral("起動引数 ") + start.launchArgument;
-    m_file.appendLine(escapedText(
-        QString::fromLatin1(kRunStart) +
-        QStringLiteral("%1 %2 プロファイル %3 %4")
-            .arg(local.toString(Qt::ISODate), modeName(start.mode), start.profileText, origin)));
+    m_line = kLimits.runStart + local.toString(Qt::ISODate).toUtf8() + ' ';
+    m_line += modeName(start.mode);
+    m_line += " プロファイル ";
+    appendEscapedUtf8(m_line, start.profileText);
+    if (start.launchArgument.isEmpty()) {
+        m_line += " ウィンドウから";
+    } else {
+        m_line += " 起動引数 ";
+        appendEscapedUtf8(m_line, start.launchArgument);
+    }
+    writeLine();
 }
 
 void RunLog::recordStarting(qint64 lineNumber) {
@@ -51,46 +53,84 @@ void RunLog::recordStarting(qint64 lineNumber) {
 }
 
 void RunLog::transferred(RunMode mode, const QString& source, const QString& target) {
-    recordLine(modeName(mode), arrow(source, target));
+    beginRecordLine(modeName(mode));
+    appendEscapedUtf8(m_line, source);
+    m_line += " → ";
+    appendEscapedUtf8(m_line, target);
+    writeLine();
 }
 
 void RunLog::deleted(const QString& path, const QString& pattern) {
-    recordLine(QStringLiteral("削除"), matchedBy(path, pattern));
+    beginRecordLine("削除");
+    appendMatch(path, pattern);
+    writeLine();
 }
 
 void RunLog::trashed(const QString& path, const QString& pathInTrash, const QString& pattern) {
-    recordLine(QStringLiteral("ごみ箱へ"), arrow(matchedBy(path, pattern), pathInTrash));
+    beginRecordLine("ごみ箱へ");
+    appendMatch(path, pattern);
+    m_line += " → ";
+    appendEscapedUtf8(m_line, pathInTrash);
+    writeLine();
 }
 
 void RunLog::skipped(const QString& path) {
-    recordLine(QStringLiteral("スキップ（いいえ）"), path);
+    beginRecordLine("スキップ（いいえ）");
+    appendEscapedUtf8(m_line, path);
+    writeLine();
 }
 
 void RunLog::recordFailed(const Result& failure) {
     m_failedLine = m_lineNumber;
-    if (failure.isCancelled())
-        recordLine(QStringLiteral("キャンセル"), QString());
-    else
-        recordLine(QStringLiteral("失敗"), failure.error());
+    if (failure.isCancelled()) {
+        beginRecordLine("キャンセル");
+        m_line.chop(2); // a cancel has no details after ": "
+    } else {
+        beginRecordLine("失敗");
+        appendEscapedUtf8(m_line, failure.error());
+    }
+    writeLine();
 }
 
 void RunLog::runEnded(const Result& result) {
-    const QString where =
-        m_failedLine > 0 ? QStringLiteral("%1 行目で").arg(m_failedLine) : QString();
-    if (result.ok())
-        closingLine(QStringLiteral("終了: %1 件").arg(m_records));
-    else if (result.isCancelled())
-        closingLine(where + QStringLiteral("キャンセル"));
-    else
-        closingLine(where + QStringLiteral("中止: ") + result.error());
+    m_line = "---- ";
+    if (m_failedLine > 0 && !result.ok()) {
+        appendNumber(m_line, m_failedLine);
+        m_line += " 行目で";
+    }
+    if (result.ok()) {
+        m_line += "終了: ";
+        appendNumber(m_line, m_records);
+        m_line += " 件";
+    } else if (result.isCancelled()) {
+        m_line += "キャンセル";
+    } else {
+        m_line += "中止: ";
+        appendEscapedUtf8(m_line, result.error());
+    }
+    writeLine();
 }
 
-void RunLog::recordLine(const QString& outcome, const QString& details) {
-    const QString line = QStringLiteral("%1 行目 %2").arg(QString::number(m_lineNumber), outcome);
-    m_file.appendLine(
-        escapedText(details.isEmpty() ? line : line + QStringLiteral(": ") + details));
+// "<line number> 行目 <outcome>: ", the details to follow.
+void RunLog::beginRecordLine(QByteArrayView outcome) {
+    m_line.truncate(0);
+    appendNumber(m_line, m_lineNumber);
+    m_line += " 行目 ";
+    m_line += outcome;
+    m_line += ": ";
 }
 
-void RunLog::closingLine(const QString& text) {
-    m_file.appendLine(escapedText(QStringLiteral("---- ") + text));
+// "<path>" or "<path>（<pattern> に一致）".
+void RunLog::appendMatch(const QString& path, const QString& pattern) {
+    appendEscapedUtf8(m_line, path);
+    if (pattern.isEmpty())
+        return;
+    m_line += "（";
+    appendEscapedUtf8(m_line, pattern);
+    m_line += " に一致）";
+}
+
+void RunLog::writeLine() {
+    m_line += '\n';
+    m_file.appendLine(m_line);
 }

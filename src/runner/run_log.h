@@ -10,8 +10,8 @@
 // What one run did, written to the run log line by line as the run goes:
 // a header naming the run, one line for each file that a record copied,
 // moved, deleted or left alone, or the error it failed with, and a closing
-// line. Lines never hold a line break, so that a run's header is always
-// found at a line start.
+// line. Names and messages are escaped (escapedText), so that lines never
+// hold a line break and a run's header is always found at a line start.
 class RunLog {
   public:
     struct Start {
@@ -21,8 +21,8 @@ class RunLog {
         QString launchArgument; // empty when the run was started from the window
     };
 
-    // Opens the log at the path, after dropping its oldest runs while it is
-    // over 1 MiB, and writes the header.
+    // Opens the log at the path, after dropping its oldest runs when it is
+    // over 1 MiB (see RunLogFile), and writes the header.
     RunLog(const QString& path, const Start& start);
     // A log that writes nothing.
     RunLog() = default;
@@ -48,10 +48,12 @@ class RunLog {
     void runEnded(const Result& result);
 
   private:
-    void recordLine(const QString& outcome, const QString& details);
-    void closingLine(const QString& text);
+    void beginRecordLine(QByteArrayView outcome);
+    void appendMatch(const QString& path, const QString& pattern);
+    void writeLine();
 
     RunLogFile m_file;
+    QByteArray m_line; // the line being built, its buffer kept from line to line
     qint64 m_lineNumber = 0;
     qint64 m_records = 0;
     qint64 m_failedLine = 0;

@@ -1,7 +1,6 @@
 #include "shell/shortcut_writer.h"
 
-#include "common/error_text.h"
-#include "files/atomic_write.h"
+#include "files/replacement_file.h"
 #include "shell/shortcut_files.h"
 
 #include <QCryptographicHash>
@@ -9,9 +8,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace {
 
@@ -41,19 +37,24 @@ void markTrusted(const QString& path, const QByteArray& content) {
     }
 }
 
+// Replaces the entry whole; a link in its place is replaced, never followed.
+Result replaceEntry(const QString& path, const QByteArray& content, mode_t mode) {
+    ReplacementFile file(path);
+    file.write(content);
+    return file.commit(mode);
+}
+
 } // namespace
 
 Result writeShortcutFiles(const ShortcutFiles& files) {
-    const Result link = writeFileAtomically(files.linkPath, files.link);
+    const Result link = replaceEntry(files.linkPath, files.link, 0644);
     if (!link.ok())
         return link;
-    const Result launcher = writeFileAtomically(files.launcherPath, files.launcher);
-    if (!launcher.ok())
-        return launcher;
     // Desktops refuse to start a launcher from the user's folders unless it
     // is executable.
-    if (::chmod(QFile::encodeName(files.launcherPath).constData(), 0755) != 0)
-        return Result::failure(describeErrno(errno, files.launcherPath));
+    const Result launcher = replaceEntry(files.launcherPath, files.launcher, 0755);
+    if (!launcher.ok())
+        return launcher;
     markTrusted(files.launcherPath, files.launcher);
     return Result::success();
 }

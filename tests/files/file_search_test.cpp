@@ -7,6 +7,9 @@
 
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace test_support;
 
 namespace {
@@ -39,7 +42,7 @@ TEST(FileSearchTest, FindsOrdinaryFilesInByteOrder) {
 
     const QStringList expected = {"B.log", "a.log", "b.log", "link.log", "日本.log"};
     const auto namesFound = [&](const QString& pattern) {
-        QStringList found = findOrdinaryFiles(root + pattern);
+        QStringList found = findOrdinaryFiles(root + pattern).value;
         for (QString& path : found)
             path.remove(0, root.size());
         return found;
@@ -53,13 +56,30 @@ TEST(FileSearchTest, FindsOrdinaryFilesInByteOrder) {
         EXPECT_FALSE(namesFound(visibleOnly).contains(".hidden.log")) << visibleOnly;
 
     // Without wildcards the path itself, when it is an ordinary file.
-    EXPECT_EQ(findOrdinaryFiles(root + "a.log"), QStringList{root + "a.log"});
+    EXPECT_EQ(findOrdinaryFiles(root + "a.log").value, QStringList{root + "a.log"});
     EXPECT_EQ(firstOrdinaryFileName(root + "link.log"), "link.log");
-    EXPECT_TRUE(findOrdinaryFiles(root + "folder.log").isEmpty());
-    EXPECT_TRUE(findOrdinaryFiles(root + "broken.log").isEmpty());
-    EXPECT_TRUE(findOrdinaryFiles(root + "missing*").isEmpty());
-    EXPECT_TRUE(findOrdinaryFiles(root + "nofolder/*").isEmpty());
-    EXPECT_TRUE(findOrdinaryFiles(root).isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root + "folder.log").value.isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root + "broken.log").value.isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root + "missing*").value.isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root + "nofolder/*").value.isEmpty());
+    EXPECT_TRUE(findOrdinaryFiles(root).value.isEmpty());
+}
+
+TEST(FileSearchTest, APatternThatMeetsANameThatIsNotUtf8SaysSo) {
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path()) + "/";
+    ASSERT_TRUE(writeBytes(dir.path() + "/a.txt", "a"));
+    // Latin-1 "café\.txt" and a Shift-JIS name: bytes that are no UTF-8.
+    for (const QByteArray& name : {QByteArray("caf\xe9\\.txt"), QByteArray("\x93\xfa.txt")}) {
+        const int fd = ::open((root + name).constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    const Produced<QStringList> found = findOrdinaryFiles(dir.path() + "/*.txt");
+    EXPECT_FALSE(found.status.ok());
+    const QString lead = "ファイル名を UTF-8 として読み取れません: " + dir.path() + "/";
+    EXPECT_EQ(found.status.error(), lead + "caf\\xe9\\\\.txt");
+    EXPECT_TRUE(findOrdinaryFiles(dir.path() + "/a.*").status.ok());
 }
 
 } // namespace

@@ -93,6 +93,12 @@ arguments=(/c3)
 fennick XDG_CONFIG_HOME="$home/elsewhere" </dev/null 2>/dev/null && fail "a run without a job list succeeded"
 [ "$(stat -c %a "$home/elsewhere/fennick" 2>/dev/null)" = 700 ] ||
     fail "\$XDG_CONFIG_HOME/fennick/ was not made private"
+# A relative XDG_CONFIG_HOME is ignored; without a home folder the program stops and says so.
+(cd "$work" && fennick XDG_CONFIG_HOME=cfg </dev/null) || fail "a relative XDG_CONFIG_HOME was not ignored"
+[ ! -e "$work/cfg" ] || fail "a relative XDG_CONFIG_HOME was used"
+env -i PATH=/usr/bin:/bin LANG=C.UTF-8 "${as_user[@]}" "$stage/usr/bin/fennick" /c3 \
+    </dev/null 2>"$work/no-home.txt" && fail "a run without HOME succeeded"
+grep -q "HOME" "$work/no-home.txt" || fail "a run without HOME did not say why it stopped"
 [ -z "$(ls "$stage/usr/bin" | grep -vx fennick)" ] ||
     fail "the installed program wrote into its own folder"
 

@@ -1,8 +1,9 @@
 // The run log: what each run did, line by line, and its size kept in bounds.
 
+#include "common/escaped_text.h"
+#include "copier/copy_progress.h"
 #include "files/app_folder.h"
 #include "files/run_log_file.h"
-#include "copier/copy_progress.h"
 #include "runner/execute_job.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
@@ -11,6 +12,7 @@
 #include "support/file_helpers.h"
 #include "support/temporary_app_folder.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -116,19 +118,67 @@ TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
     EXPECT_EQ(lines.value(2), "---- 終了: 1 件");
 }
 
-TEST_F(RunLogTest, ALogThatCannotBeWrittenChangesNothing) {
+TEST_F(RunLogTest, ALinkOrAnythingButAFileInTheLogsPlaceMeansNoLogAndOneNote) {
     writeJobList({path("out") + ',' + source("a.txt")});
-    // A folder, a pipe without a reader, and a file that cannot be opened.
-    for (const auto& block : {+[](const QByteArray& log) { return mkdir(log, 0755); },
-                              +[](const QByteArray& log) { return mkfifo(log, 0644); }}) {
-        const QByteArray log = QFile::encodeName(path("app/_Fennick.log"));
-        ASSERT_EQ(block(log.constData()), 0);
-        EXPECT_TRUE(run(RunMode::Copy));
+    const QString log = path("app/_Fennick.log");
+    const QString mine = path("mine.txt");
+    struct Case {
+        const char* what;
+        std::function<bool()> arrange;
+    };
+    const Case cases[] = {
+        {"a link to a file", [&] { return QFile::link(mine, log); }},
+        {"a link to nothing", [&] { return QFile::link(path("nothing"), log); }},
+        {"a folder", [&] { return QDir().mkdir(log); }},
+        {"a pipe without a reader",
+         [&] { return mkfifo(QFile::encodeName(log).constData(), 0644) == 0; }},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeBytes(mine, "my own file\n"));
+        ASSERT_TRUE(c.arrange()) << c.what;
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(run(RunMode::Copy)) << c.what;
+        const QString note = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_EQ(note, "実行ログの場所にリンクか通常のファイルではないものがあるため、"
+                        "この実行のログは書きません: " +
+                            log + "\n")
+            << c.what;
+        EXPECT_EQ(readBytes(mine), "my own file\n") << c.what;
+        EXPECT_FALSE(QFileInfo::exists(path("nothing"))) << c.what;
         EXPECT_EQ(readBytes(path("out/a.txt")), "a.txt");
         EXPECT_TRUE(m_prompter.messages.isEmpty());
-        QDir().rmdir(path("app/_Fennick.log"));
-        QFile::remove(path("app/_Fennick.log"));
+        QDir().rmdir(log);
+        QFile::remove(log);
     }
+}
+
+TEST_F(RunLogTest, RunsAtOnceLoseNoLineAndTheTrimWaits) {
+    // An earlier run of 900 KiB; the first run then writes its header, and
+    // the log passes 1 MiB before the second run starts.
+    const QString log = path("app/_Fennick.log");
+    ASSERT_TRUE(writeBytes(log, "==== old\n" + QByteArray(900 * 1024, 'x') + '\n'));
+    auto first = std::make_unique<RunLog>(log, RunLog::Start{kStart, RunMode::Copy, "1", "/c1"});
+    for (int line = 1; line <= 300; ++line) {
+        first->recordStarting(line);
+        first->transferred(RunMode::Copy, QString(1000, 'a'), "b");
+    }
+    auto second = std::make_unique<RunLog>(log, RunLog::Start{kStart, RunMode::Copy, "2", "/c2"});
+    second->runEnded(Result::success());
+    first->runEnded(Result::success());
+    second.reset();
+    first.reset();
+    QStringList lines = logLines();
+    EXPECT_EQ(lines.filter(QRegularExpression("^\\d+ 行目 コピー: a+ → b$")).size(), 300);
+    EXPECT_EQ(lines.filter("---- 終了:").size(), 2);
+    EXPECT_TRUE(lines.contains("==== old"));
+
+    // With both runs over, the next start trims the log below half a MiB and
+    // keeps the newest run whole.
+    { RunLog third(log, {kStart, RunMode::Copy, "3", "/c3"}); }
+    lines = logLines();
+    EXPECT_LT(QFileInfo(log).size(), 512 * 1024);
+    EXPECT_FALSE(lines.contains("==== old"));
+    EXPECT_EQ(lines.filter(QRegularExpression("^==== ")).size(), 3);
 }
 
 // Runs of the given sizes, each "==== <n>" and filler lines, as one log.
@@ -142,29 +192,53 @@ QByteArray runsOfSizes(const QList<int>& sizes) {
     return log;
 }
 
-TEST(RunLogSize, DropsTheOldestRunsWholeWhileOverTheLimit) {
+TEST(RunLogSize, DropsTheOldestRunsWholeButKeepsTheNewest) {
     struct Case {
         const char* what;
         QByteArray before;
         qint64 limit;
+        qint64 trimmedSize;
         QByteArray after;
     };
     const QByteArray runs = runsOfSizes({40, 30, 20});
+    const QByteArray large = runsOfSizes({100, 3 * 1024 * 1024});
     const Case cases[] = {
-        {"at the limit", runs, 90, runs},
-        {"one run too many", runs, 89, runs.mid(40)},
-        {"two runs too many", runs, 49, runs.mid(70)},
-        {"a run that starts right at the cut", "x\n" + runs.mid(40), 50, runs.mid(40)},
-        {"a last run over the limit", runs, 19, ""},
-        {"no run at all", QByteArray(150, 'x'), 100, ""},
+        {"at the limit", runs, 90, 10, runs},
+        {"over the limit, down to the trimmed size", runs, 89, 50, runs.mid(40)},
+        {"one byte less", runs, 89, 49, runs.mid(70)},
+        {"a run that starts right at the cut", "x\n" + runs.mid(40), 50, 50, runs.mid(40)},
+        {"the newest run is kept whatever its size", runs, 19, 10, runs.mid(70)},
+        {"a newest run of several chunks", large, 1024, 512, large.mid(100)},
+        {"no run header at all", QByteArray(150, 'x'), 100, 50, QByteArray(150, 'x')},
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {
         const QString log = dir.filePath("log");
         ASSERT_TRUE(writeBytes(log, c.before));
-        dropOldestRuns(log, "==== ", c.limit);
+        RunLogFile file;
+        file.open(log, {"==== ", c.limit, c.trimmedSize});
         EXPECT_EQ(readBytes(log), c.after) << c.what;
     }
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"log"});
+}
+
+TEST(RunLogText, EscapesWhatCouldBreakOrForgeALineAndReadsBackOneWay) {
+    const std::pair<QString, QString> cases[] = {
+        {"plain 日本語.txt", "plain 日本語.txt"},
+        {"a\nb\rc\x1b[31m\x7f", "a\\x0ab\\x0dc\\x1b[31m\\x7f"},
+        {"back\\slash \\x0a", "back\\\\slash \\\\x0a"},
+        {QString::fromUtf16(u"line\u2028para\u2029nel\u0085c1\u009f"),
+         "line\\u2028para\\u2029nel\\u0085c1\\u009f"},
+        {QString::fromUtf16(u"\u202eexe.txt \u2066x\u2069 \u202a\u200f\u00a0"),
+         QString::fromUtf16(u"\\u202eexe.txt \\u2066x\\u2069 \\u202a\u200f\u00a0")},
+    };
+    for (const auto& [text, escaped] : cases) {
+        EXPECT_EQ(escapedText(text), escaped) << escaped.toStdString();
+        QByteArray utf8 = "> ";
+        appendEscapedUtf8(utf8, text);
+        EXPECT_EQ(utf8, "> " + escaped.toUtf8());
+    }
+    EXPECT_EQ(escapedFileName("caf\xe9 \xe6\x97\xa5\n\xc3"), "caf\\xe9 日\\x0a\\xc3");
 }
 
 } // namespace

@@ -177,6 +177,31 @@ TEST_F(DesktopShortcutTest, LaunchersAreExecutableAndShowTheRunModesImage) {
     }
 }
 
+TEST_F(DesktopShortcutTest, ALinkInAShortcutsPlaceIsReplacedNeverFollowed) {
+    const QString mine = path("mine.desktop");
+    for (const char* entry : {"バッチコピー0.lnk", "バッチコピー0.desktop"}) {
+        for (const QString& target : {mine, path("nothing")}) {
+            ASSERT_TRUE(writeBytes(mine, "my own file"));
+            ASSERT_EQ(chmod(QFile::encodeName(mine).constData(), 0600), 0);
+            const QString place = m_desktop + "/" + entry;
+            ASSERT_TRUE(QFile::link(target, place));
+            ASSERT_TRUE(createDesktopShortcut(RunMode::Copy, 0, m_prompter).ok()) << entry;
+            struct stat status = {};
+            ASSERT_EQ(lstat(QFile::encodeName(place).constData(), &status), 0);
+            EXPECT_TRUE(S_ISREG(status.st_mode)) << entry;
+            EXPECT_EQ(status.st_mode & 07777, QString(entry).endsWith(".lnk") ? 0644u : 0755u);
+            ASSERT_EQ(stat(QFile::encodeName(mine).constData(), &status), 0);
+            EXPECT_EQ(status.st_mode & 07777, 0600u) << entry;
+            EXPECT_EQ(readBytes(mine), "my own file") << entry;
+            EXPECT_FALSE(QFileInfo::exists(path("nothing"))) << entry;
+            EXPECT_EQ(entriesOf(m_desktop),
+                      QStringList({"バッチコピー0.desktop", "バッチコピー0.lnk"}));
+            QDir(m_desktop).removeRecursively();
+            QDir().mkpath(m_desktop);
+        }
+    }
+}
+
 TEST_F(DesktopShortcutTest, AFailureIsShownAndLeavesNoFile) {
     const QString lead = "デスクトップにショートカットを作成できませんでした。\n";
     const QString missing = path("no desktop");
