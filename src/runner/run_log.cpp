@@ -50,8 +50,10 @@ void RunLog::recordStarting(qint64 lineNumber) {
     ++m_records;
 }
 
-void RunLog::transferred(RunMode mode, const QString& source, const QString& target) {
-    recordLine(modeName(mode), arrow(source, target));
+void RunLog::transferred(RunMode mode, const QString& source, const QString& target,
+                         const QByteArray& hash) {
+    const QString checked = hash.isEmpty() ? QString() : QLatin1Char(' ') + QLatin1String(hash);
+    recordLine(modeName(mode), arrow(source, target) + checked);
 }
 
 void RunLog::deleted(const QString& path, const QString& pattern) {

@@ -1,22 +1,26 @@
 #!/usr/bin/env python3
 """Runs copy and move jobs of the built Fennick on real file systems: ext4, xfs and btrfs on
-loop devices, exFAT and NTFS through FUSE, a FUSE pass-through (bindfs) and tmpfs.
+loop devices, exFAT and NTFS through FUSE, a FUSE pass-through (bindfs), an SFTP share (sshfs)
+and tmpfs.
 
     python3 tests/filesystems/filesystems_test.py build/Fennick [--crash-trials 6] [--only xfs,btrfs]
 
 On each file system, with a second file system (the work folder's own) as the other side:
   - a copy into it, a replacing copy, a move into it and a move out of it: content, size, the
     modification time exactly as the file system stores one set directly (the table says to
-    what it is kept: NTFS 100 ns, exFAT through exfat-fuse 1 s) and the mode where the file
+    what it is kept: NTFS 100 ns, exFAT through exfat-fuse and SFTP 1 s) and the mode where the file
     system stores it;
   - the ACL, an extended attribute (moves) and holes, where the file system stores them;
   - a copy within it is a clone where it shares blocks (btrfs, xfs); the table gives the time
     of a copy of 33 MiB (two files) within it until it is on the disk (`sync`), the program's
     against `cp --reflink=never`;
   - a short round of the crash test's kills (tests/crash/crash_test.py --small).
+The SFTP share needs no SSH server: sshfs in passive mode talks to sftp-server over a pipe
+(socat), serving a folder of the work folder.
 Needs root (mounts); a file system that cannot be mounted here is skipped with the reason.
 Every mount and loop device is undone at the end, also after a failure or an interrupt.
-Exit status: 0 all checks held, 1 a check failed, 77 nothing could be mounted (skipped).
+Exit status: 0 all checks held on every file system asked for, 1 a check failed, 77 some file
+system could not be mounted (the run is reported as skipped, naming them, never as passed).
 """
 
 import argparse
@@ -42,12 +46,14 @@ FILE_SYSTEMS = {
     "exfat": ("fuse", set()),
     "ntfs": ("fuse", {"xattr"}),
     "bindfs": ("fuse", {"mode", "xattr", "holes"}),
+    "sshfs": ("sftp", {"mode"}),
     "tmpfs": ("mount", {"mode", "acl", "xattr", "holes"}),
 }
 MKFS = {"ext4": ["mkfs.ext4", "-q", "-F"], "xfs": ["mkfs.xfs", "-q", "-f"],
         "btrfs": ["mkfs.btrfs", "-q", "-f"], "exfat": ["mkfs.exfat"],
         "ntfs": ["mkntfs", "-Q", "-F", "-q"]}
 IMAGE_MIB = {"xfs": 320}  # the smallest xfs there is; the others take 256 MiB
+SFTP_SERVER = "/usr/lib/openssh/sftp-server"
 
 
 def resolution_text(lost_ns):
@@ -76,11 +82,36 @@ class Mounts:
             run(self.undo.pop())
 
 
+def mount_sftp(work, point, mounts):
+    """An SFTP share of a folder below the work folder, through sshfs talking to sftp-server
+    over a pipe; returns why it cannot be mounted, or None."""
+    for program in ["sshfs", "socat", SFTP_SERVER]:
+        if shutil.which(program) is None:
+            return f"{program} is not installed"
+    under = os.path.join(work, "sftp-under")
+    os.makedirs(under)
+    # socat takes ":" as a separator of its addresses unless escaped; the paths hold no blanks.
+    share = subprocess.Popen(["socat", "EXEC:" + SFTP_SERVER,
+                              f"EXEC:sshfs -f -o passive \\:{under} {point}"],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    deadline = time.monotonic() + 10
+    while not os.path.ismount(point) and share.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    if not os.path.ismount(point):
+        share.kill()
+        return f"sshfs did not mount: {share.communicate()[1].strip()}"
+    mounts.add(["umount", "-l", point])
+    return None
+
+
 def mount(name, work, mounts):
     """Mounts a fresh file system of that kind; returns its folder, or the reason it cannot."""
     kind = FILE_SYSTEMS[name][0]
     point = os.path.join(work, "mnt-" + name)
     os.makedirs(point)
+    if kind == "sftp":
+        reason = mount_sftp(work, point, mounts)
+        return (None, reason) if reason else (point, None)
     if kind == "mount":
         done = run(["mount", "-t", "tmpfs", "-o", "size=256m", "tmpfs", point])
     elif name == "bindfs":
@@ -360,9 +391,13 @@ def main():
     for problem in problems:
         print("  " + problem)
     print(f"time: {time.monotonic() - started:.0f} s")
-    if not all_checks:
+    if problems:
+        return 1
+    # A partial run is no pass: CTest shows it as skipped (SKIP_RETURN_CODE).
+    if skipped:
+        print("skipped: could not mount " + ", ".join(name for name, _ in skipped))
         return 77
-    return 1 if problems else 0
+    return 0
 
 
 if __name__ == "__main__":
