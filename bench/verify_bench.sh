@@ -50,3 +50,14 @@ for profile in 1 2; do
         -n "Verify=0" "$work/app-0/Fennick /c$profile && sync" \
         -n "Verify=1" "$work/app-1/Fennick /c$profile && sync"
 done
+
+# That the copy is read back from the device, not from the page cache: the MiB that the loop
+# device read during one run of each (the source's data, and with Verify=1 the copy's again).
+sectors_read() { awk '{print $3}' "/sys/block/$(basename "$device")/stat"; }
+echo "== MiB read from the device during one run (one file of 256 MiB)"
+for verify in 0 1; do
+    bash -c "$prepare"
+    before=$(sectors_read)
+    env -u DISPLAY -u WAYLAND_DISPLAY "$work/app-$verify/Fennick" /c1
+    echo "Verify=$verify: $(( ($(sectors_read) - before) / 2048 )) MiB"
+done

@@ -21,7 +21,7 @@ class CopyProgress;
 CopyOutcome copyDataHashed(int in, int out, const struct stat& source, CopyProgress* progress,
                            QByteArray& hash);
 
-// Flushes the copy open as `copy`, drops its cached pages so that it is read
+// Writes the copy open as `copy` out to the device, drops its cached pages so that it is read
 // back from the device where the kernel allows it, reads it back and
 // compares its hash with `hash`. A mismatch fails, naming source and target.
 Result checkCopy(int copy, const QByteArray& hash, const QString& source, const QString& target);
