@@ -28,19 +28,6 @@ ssize_t readSome(int fd, char* buffer, size_t size) {
     }
 }
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= size_t(written);
-    }
-    return true;
-}
-
 bool allZero(const char* data, size_t size) {
     return std::all_of(data, data + size, [](char c) { return c == 0; });
 }
@@ -76,7 +63,7 @@ CopyOutcome copyDataHashed(int in, int out, const struct stat& source, CopyProgr
         sourceHash.add(buffer.data(), size_t(got));
         // A buffer of zeros is passed over; the size set at the end keeps it.
         const bool hole = holesPossible && allZero(buffer.data(), size_t(got));
-        if (hole ? lseek(out, got, SEEK_CUR) < 0 : !writeAll(out, buffer.data(), size_t(got)))
+        if (!hole && !writeAll(out, buffer.data(), size_t(got), offset))
             return CopyOutcome::Failed;
         offset += got;
         if (progress != nullptr && offset - told >= kProgressBytes) {
