@@ -43,6 +43,7 @@ set(FENNICK_PLATFORM_GUI_SOURCES
     platform/prompter_dialog.cpp platform/prompter_dialog.h)
 
 set(FENNICK_COPIER_SOURCES
+    copier/content_hash.cpp copier/content_hash.h
     copier/copy_data.h copier/copy_data_linux.cpp
     copier/copy_progress.h
     copier/file_copy_linux.cpp
@@ -55,7 +56,8 @@ set(FENNICK_COPIER_SOURCES
     copier/gio_trash.h copier/gio_trash_linux.cpp
     copier/temporary_file.h copier/temporary_file_linux.cpp
     copier/trash.h copier/trash_linux.cpp
-    copier/trash_place.h copier/trash_place_linux.cpp)
+    copier/trash_place.h copier/trash_place_linux.cpp
+    copier/verified_copy.h copier/verified_copy_linux.cpp)
 
 set(FENNICK_RUNNER_SOURCES
     runner/execute_job.cpp runner/execute_job.h

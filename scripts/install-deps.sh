@@ -5,8 +5,8 @@
 #   install-deps.sh package  what building the Debian package needs
 set -euo pipefail
 
-build=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libx11-dev
-       libacl1-dev libattr1-dev libglib2.0-dev libxxhash-dev)
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
+       libx11-dev libacl1-dev libattr1-dev libglib2.0-dev libxxhash-dev)
 # dpkg-buildpackage and debhelper (which pulls in `file`, dpkg-shlibdeps and
 # the rest) build the Debian package from debian/.
 package=(dpkg-dev debhelper)
@@ -19,11 +19,14 @@ package) packages=("${build[@]}" "${package[@]}") ;;
 # builds the package (again quickly with ccache) and checks it (lintian), its
 # menu entry and its metainfo (appstreamcli); the window tests measure captions
 # in the Japanese font; the file-system test makes and mounts file systems
-# (e2fsprogs to fuse3) and reads ACLs and extended attributes (acl, attr).
+# (e2fsprogs to fuse3) and reads ACLs and extended attributes (acl, attr), and
+# an SFTP folder through sshfs talking to sftp-server over a pipe (socat), with
+# no SSH server.
 test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
                 xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
                 lintian ccache clang-14 libclang-rt-14-dev
-                e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr) ;;
+                e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr
+                sshfs openssh-sftp-server socat) ;;
 *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 

@@ -31,6 +31,9 @@ QString errorSentence(ErrorKind kind) {
         return QStringLiteral("コピー元とコピー先が同じファイルです");
     case ErrorKind::CopyIncomplete:
         return QStringLiteral("コピー元のファイルを最後まで読み取れませんでした");
+    case ErrorKind::CopyDiffers:
+        return QStringLiteral(
+            "コピーを読み返した内容がコピー元と一致しません（コピー先の名前には置いていません）");
     case ErrorKind::TypeMismatch:
         return QStringLiteral("型が一致しません");
     case ErrorKind::BadRecord:

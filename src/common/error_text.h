@@ -18,6 +18,7 @@ enum class ErrorKind {
     BadFileName,
     SameFile,
     CopyIncomplete,
+    CopyDiffers,
     TypeMismatch,
     BadRecord,
     NotAnOrdinaryFile,

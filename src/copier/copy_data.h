@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <sys/stat.h>
 
 class CopyProgress;
@@ -19,3 +20,7 @@ enum class CopyOutcome {
 // copied: its holes stay holes. A file that reports no size (a pseudo-file)
 // is read to its end.
 CopyOutcome copyData(int in, int out, const struct stat& source, CopyProgress* progress);
+
+// Writes all `size` bytes at `offset` of `out`, in as many calls as it takes. Returns false with
+// errno set.
+bool writeAll(int out, const char* data, std::size_t size, off_t offset);

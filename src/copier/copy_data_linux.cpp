@@ -63,6 +63,8 @@ class DataCopy {
     CopyProgress* m_progress;
 };
 
+} // namespace
+
 bool writeAll(int out, const char* data, size_t size, off_t offset) {
     while (size > 0) {
         const ssize_t written = ::pwrite(out, data, size, offset);
@@ -76,6 +78,8 @@ bool writeAll(int out, const char* data, size_t size, off_t offset) {
     }
     return true;
 }
+
+namespace {
 
 bool isZero(const char* data, size_t size) {
     return size > 0 && data[0] == 0 && std::memcmp(data, data + 1, size - 1) == 0;

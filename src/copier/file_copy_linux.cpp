@@ -6,19 +6,22 @@
 #include "copier/file_metadata.h"
 #include "copier/file_paths.h"
 #include "copier/temporary_file.h"
+#include "copier/verified_copy.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-FileOperations::FileOperations(CopyProgress* progress) : m_progress(progress) {}
+FileOperations::FileOperations(CopyProgress* progress, bool verify)
+    : m_progress(progress), m_verify(verify) {}
 
 Result FileOperations::copyFile(const QString& source, const QString& target) {
     return copyFile(source, target, Purpose::Copy);
 }
 
 Result FileOperations::copyFile(const QString& source, const QString& target, Purpose purpose) {
+    m_checkedHash.clear();
     const QByteArray sourceName = encodedPath(source);
     // Not blocking: opening a named pipe would otherwise wait for a writer.
     const FileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -38,7 +41,9 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
             return Result::failure(describeError(ErrorKind::PathNotFound, folder));
         return errnoFailure(folder);
     }
-    switch (copyData(in.get(), temporary.fd(), sourceInfo, m_progress)) {
+    QByteArray hash;
+    switch (m_verify ? copyDataHashed(in.get(), temporary.fd(), sourceInfo, m_progress, hash)
+                     : copyData(in.get(), temporary.fd(), sourceInfo, m_progress)) {
     case CopyOutcome::Cancelled:
         return Result::cancelled();
     case CopyOutcome::Failed:
@@ -62,5 +67,13 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
                                                         : KeptAttributes::OfACopy) ||
         (purpose == Purpose::Move && fsync(temporary.fd()) != 0))
         return errnoFailure(target);
-    return temporary.putInPlace(target, sourceInfo, m_lastTargetExisted);
+    if (m_verify) {
+        const Result checked = checkCopy(temporary.fd(), hash, source, target);
+        if (!checked.ok())
+            return checked;
+    }
+    const Result placed = temporary.putInPlace(target, sourceInfo, m_lastTargetExisted);
+    if (placed.ok())
+        m_checkedHash = hash;
+    return placed;
 }

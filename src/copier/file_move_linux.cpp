@@ -42,6 +42,7 @@ bool flushFolder(const QString& folder) {
 } // namespace
 
 Result FileOperations::moveFile(const QString& source, const QString& target) {
+    m_checkedHash.clear();
     const QByteArray sourceName = encodedPath(source);
     struct stat sourceInfo;
     if (lstat(sourceName.constData(), &sourceInfo) != 0)

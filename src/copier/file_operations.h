@@ -2,6 +2,7 @@
 
 #include "common/result.h"
 
+#include <QByteArray>
 #include <QString>
 
 class CopyProgress;
@@ -12,8 +13,14 @@ class CopyProgress;
 class FileOperations {
   public:
     // `progress`, which may be null, hears how each file's copy advances and
-    // may cancel it (see CopyProgress).
-    explicit FileOperations(CopyProgress* progress = nullptr);
+    // may cancel it (see CopyProgress). With `verify`, each copy (a move's
+    // across file systems too) is read back before it takes its name and
+    // must hash as its source did (see verified_copy.h); it is never a clone.
+    explicit FileOperations(CopyProgress* progress = nullptr, bool verify = false);
+
+    // The hash of the last file copied or moved, as checked ("xxh128:" and
+    // 32 hexadecimal digits), or empty when it was not checked.
+    const QByteArray& checkedHash() const { return m_checkedHash; }
 
     // Copies one file to a target path, replacing an existing file there.
     // The copy keeps the source's times and permissions (ACL included) and
@@ -36,6 +43,8 @@ class FileOperations {
     Result copyFile(const QString& source, const QString& target, Purpose purpose);
 
     CopyProgress* m_progress;
+    bool m_verify;
+    QByteArray m_checkedHash;
     bool m_lastTargetExisted = false;
 };
 

@@ -27,6 +27,11 @@ Result previewNotANumber(const RunSettings& settings) {
         QStringLiteral("[MSG] Preview の値「%1」は数値ではありません").arg(settings.previewText));
 }
 
+Result notASwitch(const char* key, const QString& value) {
+    return badSettingValue(QStringLiteral("[OPTION] %1 の値「%2」は 0 でも 1 でもありません")
+                               .arg(QLatin1String(key), value));
+}
+
 // A question that got no answer stops the run: nothing may be decided, or
 // reported as done, on the user's behalf.
 Result noAnswer(const QString& path) {
@@ -54,12 +59,16 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
     m_writtenTargets = WrittenTargets();
-    m_files = FileOperations(m_copyProgress);
-    m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
+    const SwitchSetting verify = switchSetting(settings.verifyText);
+    m_files = FileOperations(m_copyProgress, verify == SwitchSetting::On);
+    m_toTrash = switchSetting(settings.trashText) == SwitchSetting::On;
     m_recordsDone = 0;
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
-    Result result = runRecords(mode, jobList, settings);
+    m_stoppedAtLine = 0;
+    // A value that means neither on nor off stops every run before it touches a file.
+    Result result = verify == SwitchSetting::Invalid ? notASwitch("Verify", settings.verifyText)
+                                                     : runRecords(mode, jobList, settings);
     if (m_progress)
         m_progress->runEnded();
     if (result.ok())
@@ -133,14 +142,13 @@ Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
                                          : m_files.copyFile(record.source, target);
         });
     if (result.ok())
-        m_log->transferred(mode, record.source, target);
+        m_log->transferred(mode, record.source, target, m_files.checkedHash());
     return result;
 }
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
-    if (trashSetting(settings.trashText) == TrashSetting::Invalid)
-        return badSettingValue(QStringLiteral("[OPTION] Trash の値「%1」は 0 でも 1 でもありません")
-                                   .arg(settings.trashText));
+    if (switchSetting(settings.trashText) == SwitchSetting::Invalid)
+        return notASwitch("Trash", settings.trashText);
     switch (previewMode(settings.previewText)) {
     case PreviewMode::NotANumber:
         return previewNotANumber(settings);

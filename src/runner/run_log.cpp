@@ -52,11 +52,16 @@ void RunLog::recordStarting(qint64 lineNumber) {
     ++m_records;
 }
 
-void RunLog::transferred(RunMode mode, const QString& source, const QString& target) {
+void RunLog::transferred(RunMode mode, const QString& source, const QString& target,
+                         const QByteArray& hash) {
     beginRecordLine(modeName(mode));
     appendEscapedUtf8(m_line, source);
     m_line += " → ";
     appendEscapedUtf8(m_line, target);
+    if (!hash.isEmpty()) {
+        m_line += ' ';
+        m_line += hash;
+    }
     writeLine();
 }
 

@@ -30,8 +30,10 @@ class RunLog {
     // The record on this line of the job list is carried out next.
     void recordStarting(qint64 lineNumber);
 
-    // A file copied or moved.
-    void transferred(RunMode mode, const QString& source, const QString& target);
+    // A file copied or moved; `hash`, when the copy was read back and
+    // checked, ends the line ("xxh128:" and 32 hexadecimal digits).
+    void transferred(RunMode mode, const QString& source, const QString& target,
+                     const QByteArray& hash = {});
     // A file deleted for good; pattern is the record's source when it held
     // wildcards, and empty otherwise.
     void deleted(const QString& path, const QString& pattern);

@@ -16,10 +16,12 @@ Result readRunSettings(RunSettings& settings) {
                          {section, QStringLiteral("COPY")},
                          {section, QStringLiteral("DEL")},
                          {section, QStringLiteral("MOVE")},
-                         {QStringLiteral("OPTION"), QStringLiteral("Trash")}});
+                         {QStringLiteral("OPTION"), QStringLiteral("Trash")},
+                         {QStringLiteral("OPTION"), QStringLiteral("Verify")}});
     settings.previewText = values[0];
     settings.completionTexts = {values[1], values[2], values[3]};
     settings.trashText = values[4];
+    settings.verifyText = values[5];
     return Result::success();
 }
 
@@ -36,9 +38,9 @@ PreviewMode previewMode(const QString& previewText) {
     return text.toDouble() == 1.0 ? PreviewMode::On : PreviewMode::Off;
 }
 
-TrashSetting trashSetting(const QString& trashText) {
-    const QString text = trashText.trimmed();
-    if (text.isEmpty() || text == QLatin1Char('0'))
-        return TrashSetting::Off;
-    return text == QLatin1Char('1') ? TrashSetting::On : TrashSetting::Invalid;
+SwitchSetting switchSetting(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed == QLatin1Char('0'))
+        return SwitchSetting::Off;
+    return trimmed == QLatin1Char('1') ? SwitchSetting::On : SwitchSetting::Invalid;
 }

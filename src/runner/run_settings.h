@@ -13,14 +13,15 @@ struct RunSettings {
     QString previewText;
     std::array<QString, 3> completionTexts; // indexed by RunMode
     QString trashText;                      // "Trash" of section "OPTION"
+    QString verifyText;                     // "Verify" of section "OPTION"
 
     const QString& completionText(RunMode mode) const {
         return completionTexts[static_cast<std::size_t>(mode)];
     }
 };
 
-// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG" and "Trash" of
-// section "OPTION" from one reading of the settings file. A settings file
+// Reads "Preview", "COPY", "DEL" and "MOVE" of section "MSG" and "Trash" and
+// "Verify" of section "OPTION" from one reading of the settings file. A settings file
 // that exists but cannot be read fails, naming it, so that no run goes on as
 // if it held nothing.
 Result readRunSettings(RunSettings& settings);
@@ -33,8 +34,10 @@ enum class PreviewMode { Off, On, NotANumber };
 // is not a number is an error of the run.
 PreviewMode previewMode(const QString& previewText);
 
-enum class TrashSetting { Off, On, Invalid };
+enum class SwitchSetting { Off, On, Invalid };
 
-// "1" sends the files that delete mode deletes to the desktop trash; "0" or
-// nothing deletes them for good; any other text is an error of the run.
-TrashSetting trashSetting(const QString& trashText);
+// A setting that is on or off, as "Trash" (on: the files that delete mode
+// deletes go to the desktop trash) and "Verify" (on: each copy is read back
+// and compared with its source): "1" is on; "0" or nothing is off; any other
+// text is an error of the run.
+SwitchSetting switchSetting(const QString& text);

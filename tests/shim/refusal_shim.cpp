@@ -4,18 +4,27 @@
 //     the named calls fail with that error; "0" makes a read or copy return 0 (an early end)
 //   FENNICK_CALL_LOG=<file>   appends "fsync-file", "fsync-folder", "rename", "link" and
 //     "unlink" lines, one per call
+//   FENNICK_CORRUPT_INTO=<folder>   data on its way into a file in that folder (through write,
+//     pwrite, copy_file_range or a clone, also into an unnamed O_TMPFILE file there) arrives
+//     with the first byte of each block flipped, as from a faulty disk or cable
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -59,6 +68,57 @@ template <typename Function> Function next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+// Whether the descriptor is a file in the folder of FENNICK_CORRUPT_INTO. Its /proc link names
+// the folder also for an unnamed file ("<folder>/#1234 (deleted)").
+bool corruptedOnTheWay(int fd) {
+    const char* folder = std::getenv("FENNICK_CORRUPT_INTO");
+    if (folder == nullptr || *folder == 0)
+        return false;
+    char link[4096];
+    const std::string handle = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t size = readlink(handle.c_str(), link, sizeof link - 1);
+    if (size <= 0)
+        return false;
+    const std::string path(link, size_t(size));
+    const std::string prefix = std::string(folder) + "/";
+    return path.compare(0, prefix.size(), prefix) == 0 &&
+           path.find('/', prefix.size()) == std::string::npos;
+}
+
+// The block as it arrives: its first byte flipped.
+std::vector<char> damaged(const void* data, size_t size) {
+    std::vector<char> copy(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    if (size > 0)
+        copy[0] = char(~copy[0]);
+    return copy;
+}
+
+ssize_t realPwrite(int fd, const void* data, size_t size, off64_t offset) {
+    return next<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64")(fd, data, size, offset);
+}
+
+// A kernel copy or clone into the folder done by reading and writing, damaged on the way.
+// Offsets are those given, or the files' own positions when none are.
+ssize_t damagedCopy(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t length) {
+    std::vector<char> buffer(std::min<size_t>(length, 1 << 20));
+    const off64_t from = inOffset ? *inOffset : lseek(in, 0, SEEK_CUR);
+    const off64_t to = outOffset ? *outOffset : lseek(out, 0, SEEK_CUR);
+    const ssize_t got = pread64(in, buffer.data(), buffer.size(), from);
+    if (got <= 0)
+        return got;
+    const ssize_t written =
+        realPwrite(out, damaged(buffer.data(), size_t(got)).data(), size_t(got), to);
+    if (written <= 0)
+        return written;
+    for (auto [offset, fd] : {std::pair{inOffset, in}, std::pair{outOffset, out}}) {
+        if (offset)
+            *offset += written;
+        else
+            lseek(fd, written, SEEK_CUR);
+    }
+    return written;
+}
+
 } // namespace
 
 // Calls that fail, or end early, when asked to: an early end returns 0, a refusal -1.
@@ -99,6 +159,8 @@ int futimens(int fd, const FileTime* accessAndModification) {
 ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t length,
                         unsigned flags) {
     REFUSABLE("copy_file_range");
+    if (corruptedOnTheWay(out))
+        return damagedCopy(in, inOffset, out, outOffset, length);
     return next<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range")(
         in, inOffset, out, outOffset, length, flags);
 }
@@ -110,6 +172,41 @@ ssize_t pread64(int fd, void* buffer, size_t size, off64_t offset) {
 
 ssize_t pread(int fd, void* buffer, size_t size, off_t offset) {
     return pread64(fd, buffer, size, offset);
+}
+
+ssize_t pwrite64(int fd, const void* data, size_t size, off64_t offset) {
+    if (corruptedOnTheWay(fd))
+        return realPwrite(fd, damaged(data, size).data(), size, offset);
+    return realPwrite(fd, data, size, offset);
+}
+
+ssize_t pwrite(int fd, const void* data, size_t size, off_t offset) {
+    return pwrite64(fd, data, size, offset);
+}
+
+ssize_t write(int fd, const void* data, size_t size) {
+    const auto realWrite = next<ssize_t (*)(int, const void*, size_t)>("write");
+    if (corruptedOnTheWay(fd))
+        return realWrite(fd, damaged(data, size).data(), size);
+    return realWrite(fd, data, size);
+}
+
+// A clone into the folder is a damaged copy of the whole source.
+int ioctl(int fd, unsigned long request, ...) {
+    va_list arguments;
+    va_start(arguments, request);
+    void* argument = va_arg(arguments, void*);
+    va_end(arguments);
+    if (request == FICLONE && corruptedOnTheWay(fd)) {
+        const int source = int(reinterpret_cast<intptr_t>(argument));
+        off64_t from = 0;
+        off64_t to = 0;
+        ssize_t copied;
+        while ((copied = damagedCopy(source, &from, fd, &to, 1 << 20)) > 0) {
+        }
+        return copied < 0 ? -1 : 0;
+    }
+    return next<int (*)(int, unsigned long, void*)>("ioctl")(fd, request, argument);
 }
 
 int fsync(int fd) {
