@@ -1,49 +1,26 @@
 #include "runner/job_runner.h"
 
 #include "common/error_text.h"
+#include "copier/file_operations.h"
+#include "copier/trash.h"
 #include "files/app_folder.h"
 #include "files/file_search.h"
 #include "files/job_list_reader.h"
-#include "files/settings.h"
 #include "files/wildcard.h"
 #include "platform/prompter.h"
-#include "copier/file_operations.h"
+#include "runner/run_checks.h"
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
-#include "copier/trash.h"
 
 namespace {
 
 const QString kDeleteCaption = QStringLiteral("削除");
 const QString kDeleteQuestion = QStringLiteral("を削除します。");
 
-Result badSettingValue(const QString& explanation) {
-    return Result::failure(errorSentence(ErrorKind::TypeMismatch) + QStringLiteral("（") +
-                           explanation + QStringLiteral("）: ") + settingsFilePath());
-}
-
-Result previewNotANumber(const RunSettings& settings) {
-    return badSettingValue(
-        QStringLiteral("[MSG] Preview の値「%1」は数値ではありません").arg(settings.previewText));
-}
-
 // A question that got no answer stops the run: nothing may be decided, or
 // reported as done, on the user's behalf.
 Result noAnswer(const QString& path) {
     return Result::failure(describeError(ErrorKind::NoAnswer, path));
-}
-
-// The name under which a copy lands: the source's own. A plain path is
-// checked by the copy itself, which takes ordinary files only; a pattern is
-// never copied, unless a file bears that very name.
-Result destinationName(const QString& source, QString& name) {
-    name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
-    if (!hasWildcards(name))
-        return name.isEmpty() ? Result::failure(describeError(ErrorKind::FileNotFound, source))
-                              : Result::success();
-    if (isOrdinaryFile(source))
-        return Result::success();
-    return Result::failure(describeError(ErrorKind::BadFileName, source));
 }
 
 } // namespace
@@ -72,15 +49,7 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
         return false;
     }
     if (!result.ok()) {
-        // After the error: where in the job list the run stopped, and how much
-        // it had done by then.
-        const QString stoppedAt =
-            m_stoppedAtLine == 0
-                ? QString()
-                : QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。")
-                      .arg(m_stoppedAtLine)
-                      .arg(m_recordsDone);
-        m_prompter.showMessage(result.error() + stoppedAt);
+        m_prompter.showMessage(stopMessage(result.error(), m_stoppedAtLine, m_recordsDone));
         return false;
     }
     return true;
@@ -139,8 +108,7 @@ Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
     if (trashSetting(settings.trashText) == TrashSetting::Invalid)
-        return badSettingValue(QStringLiteral("[OPTION] Trash の値「%1」は 0 でも 1 でもありません")
-                                   .arg(settings.trashText));
+        return trashNotZeroOrOne(settings);
     switch (previewMode(settings.previewText)) {
     case PreviewMode::NotANumber:
         return previewNotANumber(settings);
