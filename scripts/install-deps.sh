@@ -19,11 +19,13 @@ package) packages=("${build[@]}" "${package[@]}") ;;
 # builds the package and checks its menu entry and metainfo (appstreamcli);
 # the window tests measure captions in the Japanese font; the file-system test
 # makes and mounts file systems (e2fsprogs to fuse3) and reads ACLs and
-# extended attributes (acl, attr).
+# extended attributes (acl, attr); man-db and groff-base render the manual
+# pages.
 test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
                 xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
                 clang-14 libclang-rt-14-dev
-                e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr) ;;
+                e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr
+                man-db groff-base) ;;
 *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 

@@ -24,7 +24,7 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/fennick ./usr/lib/fennick/Fennick-display.so \
             ./usr/share/applications/org.fennick.Fennick.desktop \
             ./usr/share/metainfo/org.fennick.Fennick.metainfo.xml \
-            ./usr/share/man/man1/fennick.1.gz \
+            ./usr/share/man/man1/fennick.1.gz ./usr/share/man/ja/man1/fennick.1.gz \
             ./usr/share/icons/hicolor/{16x16,48x48,128x128}/apps/fennick.png \
             ./usr/share/icons/hicolor/64x64/apps/fennick-{copy,delete,move}.png; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
