@@ -10,6 +10,9 @@ namespace {
 
 constexpr qint64 kQuietMilliseconds = 500;
 constexpr auto kRefreshInterval = std::chrono::milliseconds(100);
+// A little below the refresh interval, so that the ticker's own draws are
+// never skipped for a late wake-up.
+constexpr qint64 kMinimumDrawInterval = 90;
 // The rate is measured over the last few seconds, so that it follows a
 // change of disks without jumping with each chunk.
 constexpr qint64 kRateWindowMilliseconds = 3000;
@@ -82,7 +85,10 @@ void TerminalStatus::tick() {
 }
 
 void TerminalStatus::drawLocked() {
-    if (!m_terminal || !m_tally || m_hidden || m_clock.elapsed() < kQuietMilliseconds)
+    // Not more often than the refresh interval, however fast questions come.
+    const qint64 now = m_clock.elapsed();
+    if (!m_terminal || !m_tally || m_hidden || now < kQuietMilliseconds ||
+        (m_lastDrawn >= 0 && now - m_lastDrawn < kMinimumDrawInterval))
         return;
     const RunMonitor::Snapshot state = m_tally->snapshot();
     if (state.recordIndex < 0 || state.ended)
@@ -95,11 +101,12 @@ void TerminalStatus::drawLocked() {
     figures.byteTotal = m_byteTotal;
     figures.fileBytesDone = state.fileBytesCopied;
     figures.fileSize = state.fileSize;
-    figures.bytesPerSecond = rateLocked(figures.bytesDone);
+    figures.bytesPerSecond = rateLocked(now, figures.bytesDone);
     figures.source = escapedText(state.source);
     writeLocked(QStringLiteral("\r") + statusLineText(figures, columnsOf(m_stream)) +
                 QStringLiteral("\x1b[K"));
     m_drawn = true;
+    m_lastDrawn = now;
 }
 
 void TerminalStatus::clearLocked() {
@@ -114,8 +121,7 @@ void TerminalStatus::writeLocked(const QString& text) {
     std::fflush(m_stream);
 }
 
-qint64 TerminalStatus::rateLocked(qint64 bytesDone) {
-    const qint64 now = m_clock.elapsed();
+qint64 TerminalStatus::rateLocked(qint64 now, qint64 bytesDone) {
     m_samples.emplace_back(now, bytesDone);
     while (m_samples.size() > 2 && now - m_samples.front().first > kRateWindowMilliseconds)
         m_samples.pop_front();

@@ -19,7 +19,8 @@
 // is written and nothing is measured.
 //
 // Messages and questions go to the same terminal: hide() clears the line
-// before one, show() draws it again after it.
+// before one, show() draws it again after it (at once, unless it was drawn
+// less than a tenth of a second ago; then the next tick draws it).
 class TerminalStatus {
   public:
     // `stream` is standard error, or null for none.
@@ -44,7 +45,7 @@ class TerminalStatus {
     void drawLocked();
     void clearLocked();
     void writeLocked(const QString& text);
-    qint64 rateLocked(qint64 bytesDone);
+    qint64 rateLocked(qint64 now, qint64 bytesDone);
 
     std::FILE* m_stream;
     bool m_terminal;
@@ -58,6 +59,7 @@ class TerminalStatus {
     bool m_stopping = false;
     bool m_hidden = false;
     bool m_drawn = false;
+    qint64 m_lastDrawn = -1;                         // milliseconds into the run
     std::deque<std::pair<qint64, qint64>> m_samples; // milliseconds, bytes done
     std::thread m_ticker;
 };

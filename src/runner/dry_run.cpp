@@ -55,7 +55,7 @@ class Planner {
     Result planTransfer(const JobRecord& record);
     Result checkSource(const QString& source, const struct stat& sourceInfo,
                        const QString& targetFolder) const;
-    Result checkTarget(const QString& target, const FileId& sourceId, bool& replaces) const;
+    Result checkTarget(const QString& target, const FileId* sourceId, bool& replaces) const;
     Result planDelete(const QString& source);
     Result checkDeletion(const QString& path) const;
     void print(const QString& action, const QString& details) const {
@@ -79,12 +79,12 @@ Result Planner::planTransfer(const JobRecord& record) {
         return result;
     const QString target = withTrailingSeparator(record.destination) + name;
     const std::optional<struct stat> sourceInfo = statOf(record.source);
-    const FileId sourceId =
-        sourceInfo ? FileId{sourceInfo->st_dev, sourceInfo->st_ino} : FileId{0, 0};
+    const int sourceError = errno;
     bool replaces = false;
-    result = checkTarget(target, sourceId, replaces);
+    const FileId sourceId = sourceInfo ? FileId{sourceInfo->st_dev, sourceInfo->st_ino} : FileId();
+    result = checkTarget(target, sourceInfo ? &sourceId : nullptr, replaces);
     if (result.ok() && !sourceInfo)
-        result = Result::failure(describeErrno(errno, record.source));
+        result = Result::failure(describeErrno(sourceError, record.source));
     if (result.ok())
         result = checkSource(record.source, *sourceInfo, folderOf(target));
     if (!result.ok())
@@ -98,17 +98,20 @@ Result Planner::planTransfer(const JobRecord& record) {
 }
 
 // A target that is read-only, the source itself, or written by this run from
-// another source stops the run, as the copy would.
-Result Planner::checkTarget(const QString& target, const FileId& sourceId, bool& replaces) const {
+// another source stops the run, as the copy would. Without a source to compare,
+// only a read-only target counts.
+Result Planner::checkTarget(const QString& target, const FileId* sourceId, bool& replaces) const {
     const std::optional<struct stat> existing = statOf(target, false);
     const auto written = m_written.find(target);
     replaces = existing || written != m_written.end();
     if (existing && S_ISREG(existing->st_mode) && (existing->st_mode & 0222) == 0)
         return Result::failure(describeError(ErrorKind::ReadOnlyFile, target));
-    if (written != m_written.end() && written->second != sourceId)
+    if (!sourceId)
+        return Result::success();
+    if (written != m_written.end() && written->second != *sourceId)
         return Result::failure(describeError(ErrorKind::WrittenByThisRun, target));
     const std::optional<struct stat> pointed = existing ? statOf(target) : std::nullopt;
-    if (pointed && FileId{pointed->st_dev, pointed->st_ino} == sourceId)
+    if (pointed && FileId{pointed->st_dev, pointed->st_ino} == *sourceId)
         return Result::failure(describeError(ErrorKind::SameFile, target));
     return Result::success();
 }

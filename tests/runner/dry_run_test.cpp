@@ -146,6 +146,12 @@ TEST_F(DryRunTest, EachActionIsOneLineAndEachCheckStopsWhereTheRunWould) {
          {"1 行目 コピー: @/src/a.txt → @/out/a.txt"},
          "ファイルが見つかりません: @/src/none.txt\nジョブリストの 2 行目で停止しました（1 "
          "件処理済み）。"},
+        {"the source itself as target",
+         RunMode::Copy,
+         kPlain,
+         {"@/src,@/src/a.txt"},
+         {},
+         "コピー元とコピー先が同じファイルです: @/src/a.txt…"},
         {"missing destination folder",
          RunMode::Copy,
          kPlain,
