@@ -27,11 +27,22 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${FENNICK_APP_ID}.metainfo.xml
 # -filter Lanczos -depth 8 -strip) and kept in the checkout.
 install(DIRECTORY packaging/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
-# The manual page, compressed as Debian ships manual pages. It is built with
-# the program, so that whatever builds the program can install it.
-configure_file(packaging/fennick.1.in fennick.1 @ONLY)
-add_custom_command(OUTPUT fennick.1.gz COMMAND gzip -9nkf fennick.1
-                   DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/fennick.1 VERBATIM)
-add_custom_target(fennick_manual DEPENDS fennick.1.gz)
+# The manual pages, English (in ASCII, so that it renders in any locale) and
+# its Japanese translation, compressed as Debian ships manual pages. They are
+# built with the program, so that whatever builds the program can install them.
+set(FENNICK_MANUALS)
+foreach(language en ja)
+  set(page_source packaging/fennick.1.in)
+  set(page_folder man1)
+  if(NOT language STREQUAL "en")
+    set(page_source packaging/fennick.${language}.1.in)
+    set(page_folder ${language}/man1)
+  endif()
+  set(page ${CMAKE_CURRENT_BINARY_DIR}/manual/${page_folder}/fennick.1)
+  configure_file(${page_source} ${page} @ONLY)
+  add_custom_command(OUTPUT ${page}.gz COMMAND gzip -9nkf ${page} DEPENDS ${page} VERBATIM)
+  list(APPEND FENNICK_MANUALS ${page}.gz)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/${page_folder})
+endforeach()
+add_custom_target(fennick_manual DEPENDS ${FENNICK_MANUALS})
 add_dependencies(Fennick fennick_manual)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fennick.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -60,8 +60,10 @@ set(FENNICK_COPIER_SOURCES
     copier/verified_copy.h copier/verified_copy_linux.cpp)
 
 set(FENNICK_RUNNER_SOURCES
+    runner/dry_run.cpp runner/dry_run.h
     runner/execute_job.cpp runner/execute_job.h
     runner/job_runner.cpp runner/job_runner.h
+    runner/run_checks.cpp runner/run_checks.h
     runner/run_log.cpp runner/run_log.h
     runner/run_monitor.cpp runner/run_monitor.h
     runner/run_on_worker.cpp runner/run_on_worker.h
@@ -93,10 +95,15 @@ set(FENNICK_ABOUT_GUI_SOURCES
 set(FENNICK_APP_SOURCES
     app/command_line_help.cpp app/command_line_help.h
     app/display_start.h
+    app/dry_run_start.cpp app/dry_run_start.h
     app/interactive_start.cpp app/interactive_start.h
     app/launch_decision.cpp app/launch_decision.h
     app/profile_loader.cpp app/profile_loader.h
-    app/startup.cpp app/startup.h)
+    app/run_tally.cpp app/run_tally.h
+    app/startup.cpp app/startup.h
+    app/status_line_prompter.h
+    app/status_line_text.cpp app/status_line_text.h
+    app/terminal_status.cpp app/terminal_status.h)
 set(FENNICK_APP_GUI_SOURCES
     app/accessibility_widget.cpp app/accessibility_widget.h
     app/busy_window.cpp app/busy_window.h

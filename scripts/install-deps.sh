@@ -21,12 +21,12 @@ package) packages=("${build[@]}" "${package[@]}") ;;
 # in the Japanese font; the file-system test makes and mounts file systems
 # (e2fsprogs to fuse3) and reads ACLs and extended attributes (acl, attr), and
 # an SFTP folder through sshfs talking to sftp-server over a pipe (socat), with
-# no SSH server.
+# no SSH server; man-db and groff-base render the manual pages.
 test) packages=("${build[@]}" "${package[@]}" fonts-noto-cjk libgtest-dev libgmock-dev libxtst-dev
                 xvfb util-linux liblnk-utils libglib2.0-bin desktop-file-utils appstream python3
                 lintian ccache clang-14 libclang-rt-14-dev
                 e2fsprogs xfsprogs btrfs-progs exfat-fuse exfatprogs ntfs-3g bindfs fuse3 acl attr
-                sshfs openssh-sftp-server socat) ;;
+                sshfs openssh-sftp-server socat man-db groff-base) ;;
 *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 

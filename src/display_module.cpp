@@ -5,6 +5,7 @@
 #include "app/display_start.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/terminal_status.h"
 #include "platform/desktop_session.h"
 #include "platform/picker_dialog.h"
 #include "platform/program_starter.h"
@@ -27,7 +28,8 @@ extern "C" Q_DECL_EXPORT int fennickStartWithDisplay(int& argc, char** argv,
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&translator);
     DialogPrompter prompter;
-    const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter);
+    TerminalStatus terminal(stderr);
+    const StartupOutcome outcome = startUp(argument, shiftKeyHeld(), prompter, terminal);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
     PickerDialog dialogs;

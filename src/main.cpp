@@ -1,6 +1,8 @@
 #include "app/command_line_help.h"
 #include "app/display_start.h"
+#include "app/dry_run_start.h"
 #include "app/startup.h"
+#include "app/terminal_status.h"
 #include "files/app_folder.h"
 #include "platform/desktop_session.h"
 #include "platform/terminal_prompter.h"
@@ -23,17 +25,40 @@ QString launchArgument(int argc, char** argv) {
     return parts.join(QLatin1Char(' '));
 }
 
+// Writes to standard output; false when not all of it could be written.
+bool printOut(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const bool written =
+        std::fwrite(bytes.constData(), 1, bytes.size(), stdout) == std::size_t(bytes.size());
+    return std::fflush(stdout) == 0 && written;
+}
+
 // "--help" and "--version" print their text and end, with or without a
 // display; the exit status is 1 only when the text could not be written.
 std::optional<int> printCommandLineHelp(const QString& argument) {
-    const std::optional<QString> help =
-        commandLineHelp(argument, QFileInfo(executablePath()).fileName(), appFolderLocation());
+    const HelpLanguage language =
+        helpLanguage(qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_MESSAGES"),
+                     qEnvironmentVariable("LANG"));
+    const std::optional<QString> help = commandLineHelp(
+        argument, QFileInfo(executablePath()).fileName(), appFolderLocation(), language);
     if (!help)
         return std::nullopt;
-    const QByteArray text = help->toUtf8();
-    const bool written =
-        std::fwrite(text.constData(), 1, text.size(), stdout) == std::size_t(text.size());
-    return std::fflush(stdout) == 0 && written ? 0 : 1;
+    return printOut(*help) ? 0 : 1;
+}
+
+// "--dry-run /d3" shows what "/d3" would do and ends; never with a window,
+// whether or not a display is there.
+std::optional<int> startDryRunFromArgument(const QString& argument) {
+    const std::optional<QString> launchArgument = dryRunArgument(argument);
+    if (!launchArgument)
+        return std::nullopt;
+    TerminalPrompter prompter(stderr, stdin);
+    const int status = startDryRun(*launchArgument, prompter, [](const QString& line) {
+        const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+        std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
+    });
+    // A list that did not reach its reader in full is no answer.
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? status : 1;
 }
 
 struct DisplayOutcome {
@@ -57,7 +82,8 @@ DisplayOutcome startWithDisplay(int& argc, char** argv, const QString& argument)
 // terminal.
 int startWithoutDisplay(const QString& argument, const QString& windowTrouble) {
     TerminalPrompter prompter(stderr, stdin);
-    const StartupOutcome outcome = startUp(argument, launcherAsksForWindow(), prompter);
+    TerminalStatus terminal(stderr);
+    const StartupOutcome outcome = startUp(argument, launcherAsksForWindow(), prompter, terminal);
     if (outcome.decision.path == LaunchPath::SilentRun)
         return outcome.exitStatus;
     prompter.showMessage(
@@ -83,6 +109,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     const QString argument = launchArgument(argc, argv);
     if (const std::optional<int> status = printCommandLineHelp(argument))
+        return *status;
+    if (const std::optional<int> status = startDryRunFromArgument(argument))
         return *status;
     DisplayOutcome display;
     if (displayNamed())

@@ -1,13 +1,25 @@
 #include "app/startup.h"
 
+#include "app/status_line_prompter.h"
+#include "app/terminal_status.h"
 #include "files/app_folder.h"
+#include "files/job_list.h"
 #include "files/run_log_file.h"
 #include "platform/prompter.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
 #include "runner/run_settings.h"
 
-StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompter) {
+namespace {
+
+// Looking at every source first is worth it only while it is quick.
+constexpr qint64 kByteTotalRecordLimit = 10000;
+constexpr qint64 kByteTotalMilliseconds = 300;
+
+} // namespace
+
+StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompter,
+                       TerminalStatus& terminal) {
     StartupOutcome outcome;
     outcome.decision = decideLaunch(argument, shiftHeld);
     if (outcome.decision.path != LaunchPath::SilentRun)
@@ -19,11 +31,26 @@ StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompt
         prompter.showMessage(read.error());
         return outcome;
     }
-    RunLog log(runLogFilePath(), {QDateTime::currentDateTime(), outcome.decision.mode,
-                                  outcome.decision.profileText, argument});
-    JobRunner runner(prompter);
+    const RunMode mode = outcome.decision.mode;
+    const QString appFolder = GetAppFolder();
+    RunLog log(runLogFilePath(),
+               {QDateTime::currentDateTime(), mode, outcome.decision.profileText, argument});
+    StatusLinePrompter statusPrompter(prompter, terminal);
+    JobRunner runner(statusPrompter);
     runner.setLog(&log);
-    if (runner.run(outcome.decision.mode, outcome.decision.profileText, settings, GetAppFolder()))
+    if (terminal.isTerminal()) {
+        const qint64 byteTotal =
+            mode == RunMode::Delete
+                ? -1
+                : jobListByteTotal(jobListPath(appFolder, outcome.decision.profileText),
+                                   kByteTotalRecordLimit, kByteTotalMilliseconds);
+        RunTally& tally = terminal.runStarting(mode, byteTotal);
+        runner.setProgress(&tally);
+        runner.setCopyProgress(&tally);
+    }
+    const bool finished = runner.run(mode, outcome.decision.profileText, settings, appFolder);
+    terminal.runEnded(finished);
+    if (finished)
         outcome.exitStatus = 0;
     return outcome;
 }

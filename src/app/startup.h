@@ -5,6 +5,7 @@
 #include <QString>
 
 class Prompter;
+class TerminalStatus;
 
 struct StartupOutcome {
     LaunchDecision decision;
@@ -16,5 +17,7 @@ struct StartupOutcome {
 // The program's start: decides from the launch argument and SHIFT, and
 // performs the silent run with one reading of section "MSG" (a settings file
 // that cannot be read ends it before any file is touched). Showing the window
-// is left to the caller.
-StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompter);
+// is left to the caller. At a terminal, the run shows its status line and
+// summary there.
+StartupOutcome startUp(const QString& argument, bool shiftHeld, Prompter& prompter,
+                       TerminalStatus& terminal);

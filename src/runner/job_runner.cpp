@@ -6,9 +6,9 @@
 #include "files/app_folder.h"
 #include "files/file_search.h"
 #include "files/job_list_reader.h"
-#include "files/settings.h"
 #include "files/wildcard.h"
 #include "platform/prompter.h"
+#include "runner/run_checks.h"
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
 
@@ -17,38 +17,10 @@ namespace {
 const QString kDeleteCaption = QStringLiteral("削除");
 const QString kDeleteQuestion = QStringLiteral("を削除します。");
 
-Result badSettingValue(const QString& explanation) {
-    return Result::failure(errorSentence(ErrorKind::TypeMismatch) + QStringLiteral("（") +
-                           explanation + QStringLiteral("）: ") + settingsFilePath());
-}
-
-Result previewNotANumber(const RunSettings& settings) {
-    return badSettingValue(
-        QStringLiteral("[MSG] Preview の値「%1」は数値ではありません").arg(settings.previewText));
-}
-
-Result notASwitch(const char* key, const QString& value) {
-    return badSettingValue(QStringLiteral("[OPTION] %1 の値「%2」は 0 でも 1 でもありません")
-                               .arg(QLatin1String(key), value));
-}
-
 // A question that got no answer stops the run: nothing may be decided, or
 // reported as done, on the user's behalf.
 Result noAnswer(const QString& path) {
     return Result::failure(describeError(ErrorKind::NoAnswer, path));
-}
-
-// The name under which a copy lands: the source's own. A plain path is
-// checked by the copy itself, which takes ordinary files only; a pattern is
-// never copied, unless a file bears that very name.
-Result destinationName(const QString& source, QString& name) {
-    name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
-    if (!hasWildcards(name))
-        return name.isEmpty() ? Result::failure(describeError(ErrorKind::FileNotFound, source))
-                              : Result::success();
-    if (isOrdinaryFile(source))
-        return Result::success();
-    return Result::failure(describeError(ErrorKind::BadFileName, source));
 }
 
 } // namespace
@@ -59,16 +31,16 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
     m_writtenTargets = WrittenTargets();
-    const SwitchSetting verify = switchSetting(settings.verifyText);
-    m_files = FileOperations(m_copyProgress, verify == SwitchSetting::On);
+    m_files = FileOperations(m_copyProgress,
+                             switchSetting(settings.verifyText) == SwitchSetting::On);
     m_toTrash = switchSetting(settings.trashText) == SwitchSetting::On;
     m_recordsDone = 0;
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
     m_stoppedAtLine = 0;
-    // A value that means neither on nor off stops every run before it touches a file.
-    Result result = verify == SwitchSetting::Invalid ? notASwitch("Verify", settings.verifyText)
-                                                     : runRecords(mode, jobList, settings);
+    Result result = checkVerifySetting(settings);
+    if (result.ok())
+        result = runRecords(mode, jobList, settings);
     if (m_progress)
         m_progress->runEnded();
     if (result.ok())
@@ -81,15 +53,7 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
         return false;
     }
     if (!result.ok()) {
-        // After the error: where in the job list the run stopped, and how much
-        // it had done by then.
-        const QString stoppedAt =
-            m_stoppedAtLine == 0
-                ? QString()
-                : QStringLiteral("\nジョブリストの %1 行目で停止しました（%2 件処理済み）。")
-                      .arg(m_stoppedAtLine)
-                      .arg(m_recordsDone);
-        m_prompter.showMessage(result.error() + stoppedAt);
+        m_prompter.showMessage(stopMessage(result.error(), m_stoppedAtLine, m_recordsDone));
         return false;
     }
     return true;

@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "app/terminal_status.h"
 #include "files/app_folder.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
@@ -22,11 +23,12 @@ class StartupTest : public TemporaryAppFolderTest {
     }
 
     FakePrompter m_prompter;
+    TerminalStatus m_noTerminal{nullptr};
 };
 
 TEST_F(StartupTest, ASilentRunUsesTheSettingsOfTheApplicationFolder) {
     ASSERT_TRUE(writeBytes(path("_Fennick.ini"), "[MSG]\r\nPreview=1\r\nMOVE=moved\r\n"));
-    const StartupOutcome outcome = startUp("/M7", false, m_prompter);
+    const StartupOutcome outcome = startUp("/M7", false, m_prompter, m_noTerminal);
     EXPECT_EQ(outcome.decision.path, LaunchPath::SilentRun);
     EXPECT_EQ(outcome.exitStatus, 0);
     EXPECT_EQ(m_prompter.messageTexts(), QStringList{"moved"});
@@ -35,7 +37,7 @@ TEST_F(StartupTest, ASilentRunUsesTheSettingsOfTheApplicationFolder) {
 }
 
 TEST_F(StartupTest, AFailedRunEndsWithStatusOne) {
-    const StartupOutcome outcome = startUp("/c", false, m_prompter);
+    const StartupOutcome outcome = startUp("/c", false, m_prompter, m_noTerminal);
     EXPECT_EQ(outcome.exitStatus, 1);
     EXPECT_EQ(m_prompter.messageTexts(),
               QStringList{"ファイルが見つかりません: " + path("ccopylist.txt")});
@@ -44,7 +46,7 @@ TEST_F(StartupTest, AFailedRunEndsWithStatusOne) {
 // A folder in the settings file's place may not pass for a file without settings.
 TEST_F(StartupTest, ASettingsFileThatCannotBeReadStopsTheRunBeforeAnyFile) {
     ASSERT_TRUE(QDir().mkdir(path("_Fennick.ini")));
-    const StartupOutcome outcome = startUp("/m7", false, m_prompter);
+    const StartupOutcome outcome = startUp("/m7", false, m_prompter, m_noTerminal);
     EXPECT_EQ(outcome.exitStatus, 1);
     ASSERT_EQ(m_prompter.messages.size(), 1);
     EXPECT_TRUE(m_prompter.messages.front().text.endsWith(path("_Fennick.ini")));
@@ -55,7 +57,7 @@ TEST_F(StartupTest, ASettingsFileThatCannotBeReadStopsTheRunBeforeAnyFile) {
 TEST_F(StartupTest, AWindowStartRunsNothing) {
     for (const auto& [argument, shift] :
          {std::pair{"", false}, std::pair{"/m7", true}, std::pair{"/x7", false}}) {
-        const StartupOutcome outcome = startUp(argument, shift, m_prompter);
+        const StartupOutcome outcome = startUp(argument, shift, m_prompter, m_noTerminal);
         EXPECT_NE(outcome.decision.path, LaunchPath::SilentRun) << argument;
     }
     EXPECT_TRUE(m_prompter.messages.isEmpty());

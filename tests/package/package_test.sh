@@ -33,7 +33,7 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 while read -r path; do
     grep -qxF -e ".$path" -e ".$path.gz" <<<"$contents" || fail "the package lacks $path"
 done < <(cd "$stage" && find . -type f -printf '/%P\n')
-for path in ./usr/bin/fennick ./usr/share/doc/fennick/copyright; do
+for path in ./usr/bin/fennick ./usr/share/doc/fennick/copyright ./usr/share/man/ja/man1/fennick.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 outside=$(grep -vx -e '\./' -e '\./usr/.*' <<<"$contents" || true)
