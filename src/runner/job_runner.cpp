@@ -1,16 +1,16 @@
 #include "runner/job_runner.h"
 
 #include "common/error_text.h"
+#include "copier/file_operations.h"
+#include "copier/trash.h"
 #include "files/app_folder.h"
 #include "files/file_search.h"
 #include "files/job_list_reader.h"
 #include "files/settings.h"
 #include "files/wildcard.h"
 #include "platform/prompter.h"
-#include "copier/file_operations.h"
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
-#include "copier/trash.h"
 
 namespace {
 
@@ -54,11 +54,16 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
     m_writtenTargets = WrittenTargets();
-    m_files = FileOperations(m_copyProgress);
-    m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
+    m_files.emplace(m_writtenTargets, m_copyProgress);
+    m_trash = trashSetting(settings.trashText);
     m_recordsDone = 0;
-    if (m_progress)
-        m_progress->runStarting(JobListReader::countLines(jobList));
+    // The job list is counted once, for the progress, or for the message of
+    // a cancelled run.
+    std::optional<qint64> recordCount;
+    if (m_progress) {
+        recordCount = JobListReader::countLines(jobList);
+        m_progress->runStarting(*recordCount);
+    }
     Result result = runRecords(mode, jobList, settings);
     if (m_progress)
         m_progress->runEnded();
@@ -66,9 +71,10 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
         result = finish(mode, settings);
     m_log->runEnded(result);
     if (result.isCancelled()) {
-        m_prompter.showMessage(QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
-                                   .arg(JobListReader::countLines(jobList))
-                                   .arg(m_recordsDone));
+        m_prompter.showMessage(
+            QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
+                .arg(recordCount ? *recordCount : JobListReader::countLines(jobList))
+                .arg(m_recordsDone));
         return false;
     }
     if (!result.ok()) {
@@ -89,20 +95,19 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
 Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSettings& settings) {
     JobListReader reader;
     Result result = reader.open(jobList);
-    JobRecord record;
-    JobListReader::Status status = JobListReader::Status::End;
-    while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
+    std::optional<JobRecord> record;
+    while (result.ok() && (record = reader.next())) {
         m_log->recordStarting(reader.lineNumber());
-        if (m_progress && !m_progress->recordStarting(m_recordsDone, record.source))
+        if (m_progress && !m_progress->recordStarting(m_recordsDone, record->source))
             result = Result::cancelled();
         else
-            result = runRecord(mode, record, settings);
+            result = runRecord(mode, *record, settings);
         if (result.ok())
             ++m_recordsDone;
         else
             m_log->recordFailed(result);
     }
-    if (result.ok() && status == JobListReader::Status::Error)
+    if (result.ok() && reader.failed())
         result = Result::failure(reader.error());
     m_stoppedAtLine = result.ok() ? 0 : reader.lineNumber();
     return result;
@@ -124,21 +129,17 @@ Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& s
 Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     QString name;
     Result result = destinationName(record.source, name);
-    if (result.ok() && mode == RunMode::Move)
-        result = refuseReadOnly(record.source);
     const QString target = record.destination + name;
     if (result.ok())
-        result = m_writtenTargets.write(record.source, target, [&] {
-            return mode == RunMode::Move ? m_files.moveFile(record.source, target)
-                                         : m_files.copyFile(record.source, target);
-        });
+        result = mode == RunMode::Move ? m_files->moveFile(record.source, target)
+                                       : m_files->copyFile(record.source, target);
     if (result.ok())
         m_log->transferred(mode, record.source, target);
     return result;
 }
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
-    if (trashSetting(settings.trashText) == TrashSetting::Invalid)
+    if (m_trash == TrashSetting::Invalid)
         return badSettingValue(QStringLiteral("[OPTION] Trash の値「%1」は 0 でも 1 でもありません")
                                    .arg(settings.trashText));
     switch (previewMode(settings.previewText)) {
@@ -201,8 +202,8 @@ Result JobRunner::deleteMatch(const QString& path, const QString& source) {
     QString pathInTrash;
     Result deleted = refuseReadOnly(path);
     if (deleted.ok())
-        deleted = m_toTrash ? moveToTrash(path, pathInTrash) : deleteFile(path);
-    if (deleted.ok() && m_toTrash)
+        deleted = m_trash == TrashSetting::On ? moveToTrash(path, pathInTrash) : deleteFile(path);
+    if (deleted.ok() && m_trash == TrashSetting::On)
         m_log->trashed(path, pathInTrash, pattern);
     else if (deleted.ok())
         m_log->deleted(path, pattern);
