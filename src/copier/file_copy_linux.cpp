@@ -57,15 +57,15 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
         if (!checked.ok())
             return checked;
     }
-    const QString folder = folderOf(target);
     const bool sourceHasAcl = hasAcl(in.get());
     TemporaryFile temporary;
-    if (!temporary.create(folder, creationMode(sourceInfo, sourceHasAcl),
+    if (!temporary.create(folderOf(targetName), creationMode(sourceInfo, sourceHasAcl),
                           existing ? TemporaryFile::Naming::Named
                                    : TemporaryFile::Naming::UnnamedWherePossible)) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return Result::failure(describeError(ErrorKind::PathNotFound, folder));
-        return errnoFailure(folder);
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return Result::failure(describeError(ErrorKind::PathNotFound, folderOf(target)));
+        return Result::failure(describeErrno(error, folderOf(target)));
     }
     switch (copyData(in.get(), temporary.fd(), sourceInfo, m_progress)) {
     case CopyOutcome::Cancelled:

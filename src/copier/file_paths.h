@@ -15,6 +15,7 @@ QByteArray encodedPath(const QString& path);
 
 // The folder part of a path: "." for a bare name, "/" for a name in the root.
 QString folderOf(const QString& path);
+QByteArray folderOf(const QByteArray& path);
 
 // The entry a path names itself (a symbolic link, not what it points to), or
 // nothing with errno set.

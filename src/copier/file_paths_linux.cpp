@@ -17,6 +17,13 @@ QString folderOf(const QString& path) {
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
 std::optional<struct stat> entryOf(const QByteArray& path) {
     struct stat info;
     if (lstat(path.constData(), &info) != 0)

@@ -22,9 +22,10 @@ class TemporaryFile {
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    // Creates the file in `folder` with the permission bits `mode` (less the
-    // process's file mode mask). Returns false with errno set.
-    bool create(const QString& folder, mode_t mode, Naming naming);
+    // Creates the file in `folder` (the file system's bytes) with the
+    // permission bits `mode` (less the process's file mode mask). Returns
+    // false with errno set.
+    bool create(const QByteArray& folder, mode_t mode, Naming naming);
 
     int fd() const { return m_fd.get(); }
     bool isNamed() const { return !m_name.isEmpty(); }
@@ -43,7 +44,7 @@ class TemporaryFile {
     bool linkUnderTemporaryName();
     bool closeBeforeRename();
 
-    QString m_folder;
+    QByteArray m_folder;
     FileDescriptor m_fd;
     QByteArray m_name; // empty for an unnamed file
 };

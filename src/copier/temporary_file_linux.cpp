@@ -12,17 +12,18 @@ namespace {
 
 constexpr char kTemporaryPrefix[] = ".fennick-";
 
-QByteArray temporaryNameIn(const QString& folder) {
+QByteArray temporaryNameIn(const QByteArray& folder) {
     static std::atomic<unsigned> counter{0};
-    return encodedPath(folder) + '/' + kTemporaryPrefix + QByteArray::number(getpid()) + '-' +
+    return folder + '/' + kTemporaryPrefix + QByteArray::number(getpid()) + '-' +
            QByteArray::number(counter++) + ".tmp";
 }
 
 // The name through which an open file, with or without a name of its own,
 // can be linked into a folder.
-QByteArray descriptorPath(int fd) {
-    return "/proc/self/fd/" + QByteArray::number(fd);
-}
+struct DescriptorPath {
+    explicit DescriptorPath(int fd) { std::snprintf(text, sizeof text, "/proc/self/fd/%d", fd); }
+    char text[32];
+};
 
 } // namespace
 
@@ -31,11 +32,10 @@ TemporaryFile::~TemporaryFile() {
         ::unlink(m_name.constData());
 }
 
-bool TemporaryFile::create(const QString& folder, mode_t mode, Naming naming) {
+bool TemporaryFile::create(const QByteArray& folder, mode_t mode, Naming naming) {
     m_folder = folder;
     if (naming == Naming::UnnamedWherePossible) {
-        const int unnamed =
-            ::open(encodedPath(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        const int unnamed = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (unnamed >= 0) {
             m_fd.reset(unnamed);
             return true;
@@ -59,11 +59,10 @@ bool TemporaryFile::create(const QString& folder, mode_t mode, Naming naming) {
 // An unnamed file gets a temporary name beside the target, from which a
 // rename can replace the target atomically.
 bool TemporaryFile::linkUnderTemporaryName() {
-    const QByteArray handle = descriptorPath(m_fd.get());
+    const DescriptorPath handle(m_fd.get());
     while (m_name.isEmpty()) {
         m_name = temporaryNameIn(m_folder);
-        if (linkat(AT_FDCWD, handle.constData(), AT_FDCWD, m_name.constData(), AT_SYMLINK_FOLLOW) ==
-            0)
+        if (linkat(AT_FDCWD, handle.text, AT_FDCWD, m_name.constData(), AT_SYMLINK_FOLLOW) == 0)
             return true;
         m_name.clear();
         if (errno != EEXIST)
@@ -80,8 +79,8 @@ bool TemporaryFile::closeBeforeRename() {
 
 bool TemporaryFile::takeNewName(const QByteArray& target) {
     if (m_name.isEmpty())
-        return linkat(AT_FDCWD, descriptorPath(m_fd.get()).constData(), AT_FDCWD,
-                      target.constData(), AT_SYMLINK_FOLLOW) == 0 &&
+        return linkat(AT_FDCWD, DescriptorPath(m_fd.get()).text, AT_FDCWD, target.constData(),
+                      AT_SYMLINK_FOLLOW) == 0 &&
                m_fd.close();
     if (!closeBeforeRename() || renameat2(AT_FDCWD, m_name.constData(), AT_FDCWD,
                                           target.constData(), RENAME_NOREPLACE) != 0)

@@ -19,19 +19,19 @@ qsizetype nameStart(const QString& path) {
 // The name as a file system that ignores case compares it. Most names are
 // ASCII, folded here without the Unicode tables, and often already in lower
 // case, which costs no copy.
-QString foldedName(QStringView name) {
+QString foldedName(const QString& name) {
     bool upper = false;
     for (const QChar c : name) {
         if (c.unicode() >= 0x80)
-            return name.toString().toCaseFolded();
+            return name.toCaseFolded();
         upper = upper || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
     }
-    QString folded = name.toString();
-    if (upper) {
-        for (QChar& c : folded) {
-            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-                c = QChar(c.unicode() + ('a' - 'A'));
-        }
+    if (!upper)
+        return name;
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
     }
     return folded;
 }
@@ -71,9 +71,8 @@ void WrittenTargets::written(const QString& target, const WrittenFile& file) {
         m_sourceOf.remove(*file.replaced);
     m_sourceOf.insert(file.target, file.source);
     const qsizetype start = nameStart(target);
-    const QStringView name = QStringView(target).mid(start);
-    namesIn(QStringView(target).left(start))
-        .insert(foldedName(name), {name.toString(), file.source});
+    const QString name = target.mid(start);
+    namesIn(QStringView(target).left(start)).insert(foldedName(name), {name, file.source});
 }
 
 // Jobs write into one folder for many records in a row: its names are found
@@ -93,7 +92,7 @@ WrittenTargets::NamesInFolder& WrittenTargets::namesIn(QStringView folder) {
 // FUSE file systems give each spelling, or each look-up, a number of its own.
 bool WrittenTargets::isNameWrittenFromOtherSource(const QString& target, const FileId& source) {
     const qsizetype start = nameStart(target);
-    const QStringView name = QStringView(target).mid(start);
+    const QString name = target.mid(start);
     const NamesInFolder& names = namesIn(QStringView(target).left(start));
     const auto written = names.constFind(foldedName(name));
     if (written == names.cend() || written->source == source)
@@ -103,5 +102,5 @@ bool WrittenTargets::isNameWrittenFromOtherSource(const QString& target, const F
     const QStringList entries =
         QDir(target.left(start))
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return !entries.contains(name.toString());
+    return !entries.contains(name);
 }
