@@ -17,13 +17,9 @@ namespace {
 bool readAll(const QString& path, QList<JobRecord>& records) {
     JobListReader reader;
     require(reader.open(path).ok(), "an existing file opens");
-    JobRecord record;
-    JobListReader::Status status;
-    while ((status = reader.next(record)) == JobListReader::Status::Record)
-        records.append(record);
-    require(status == JobListReader::Status::End || !reader.error().isEmpty(),
-            "a read error says what went wrong");
-    return status == JobListReader::Status::End;
+    while (const std::optional<JobRecord> record = reader.next())
+        records.append(*record);
+    return !reader.failed();
 }
 
 // A job list saved from the sources read back with its destination folder,
@@ -57,9 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(records.size() + (complete ? 0 : 1) <= JobListReader::countLines(path),
             "no more records and errors than lines");
     for (const JobRecord& record : records) {
-        QString line;
-        if (formatJobRecord(record, line).ok())
-            require(parseJobRecord(line) == record, "a formatted record parses back the same");
+        const Produced<QString> line = formatJobRecord(record);
+        if (line.status.ok())
+            require(parseJobRecord(line.value) == record,
+                    "a formatted record parses back the same");
     }
     checkSavedAgain(records);
     return 0;

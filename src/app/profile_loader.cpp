@@ -16,11 +16,9 @@ LoadedProfile loadProfile(const QString& appFolder, const QString& profileText) 
     profile.status = reader.open(path);
     if (!profile.status.ok())
         return profile;
-    JobRecord record;
-    JobListReader::Status status;
-    while ((status = reader.next(record)) == JobListReader::Status::Record)
-        profile.sources.append(record.source);
-    if (status == JobListReader::Status::Error)
+    while (const std::optional<JobRecord> record = reader.next())
+        profile.sources.append(record->source);
+    if (reader.failed())
         profile.status = Result::failure(reader.error());
     return profile;
 }

@@ -35,12 +35,10 @@ qint64 jobListByteTotal(const QString& jobList, qint64 recordLimit, qint64 milli
         return -1;
     qint64 total = 0;
     qint64 records = 0;
-    JobRecord record;
-    JobListReader::Status status;
-    while ((status = reader.next(record)) == JobListReader::Status::Record) {
+    while (const std::optional<JobRecord> record = reader.next()) {
         if (++records > recordLimit || clock.elapsed() > millisecondLimit)
             return -1;
-        total += fileSize(record.source);
+        total += fileSize(record->source);
     }
-    return status == JobListReader::Status::End ? total : -1;
+    return reader.failed() ? -1 : total;
 }

@@ -11,21 +11,6 @@
 
 namespace {
 
-// Renames a file unless its target is the source itself; an existing other
-// file is replaced. Returns -1 with errno set on failure.
-int renameUnlessSame(const QByteArray& source, const QByteArray& target,
-                     const struct stat& sourceInfo, bool& same) {
-    same = false;
-    if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
-        return 0;
-    // EINVAL: a file system that cannot refuse to replace.
-    if (errno != EEXIST && errno != EINVAL)
-        return -1;
-    same = isSameFile(target, sourceInfo);
-    return same ? -1 : ::rename(source.constData(), target.constData());
-}
-
 // Flushes a folder's entries, so that a file just named there survives a
 // power cut. File systems that cannot flush a folder say so with EINVAL.
 bool flushFolder(const QString& folder) {
@@ -41,31 +26,85 @@ bool flushFolder(const QString& folder) {
 
 } // namespace
 
+// The device of a folder, looked up once for each folder in a row.
+std::optional<dev_t> FileOperations::folderDevice(const QString& folder) {
+    if (folder != m_lastFolder) {
+        struct stat info;
+        if (stat(encodedPath(folder).constData(), &info) != 0)
+            return std::nullopt;
+        m_lastFolder = folder;
+        m_lastFolderDevice = info.st_dev;
+    }
+    return m_lastFolderDevice;
+}
+
+// Whether a rename from the source's device into the folder failed before
+// because the two are different file systems. Asked only once one has.
+bool FileOperations::isKnownCrossDevice(dev_t source, const QString& target) {
+    if (m_crossDevices.empty())
+        return false;
+    const std::optional<dev_t> targetDevice = folderDevice(folderOf(target));
+    return targetDevice && m_crossDevices.count({source, *targetDevice}) != 0;
+}
+
+// Renames a regular file, refusing to replace the source itself; an existing
+// other file is replaced. Nothing when the target is on another file system.
+std::optional<Result> FileOperations::renameFile(const QByteArray& sourceName,
+                                                 const QString& source, const QString& target,
+                                                 const struct stat& sourceInfo) {
+    const QByteArray targetName = encodedPath(target);
+    // A rename keeps the file's inode.
+    WrittenFile file{idOf(sourceInfo), idOf(sourceInfo), std::nullopt};
+    if (renameat2(AT_FDCWD, sourceName.constData(), AT_FDCWD, targetName.constData(),
+                  RENAME_NOREPLACE) == 0) {
+        m_guard.written(target, file);
+        return Result::success();
+    }
+    // EINVAL, EOPNOTSUPP: a file system that cannot refuse to replace, where
+    // the target is looked at before the rename.
+    if (errno == EEXIST || errno == EINVAL || errno == EOPNOTSUPP) {
+        if (const std::optional<struct stat> existing = entryOf(targetName)) {
+            const Result checked = checkExisting(target, targetName, *existing, file.source);
+            if (!checked.ok())
+                return checked;
+            file.replaced = idOf(*existing);
+        }
+        if (::rename(sourceName.constData(), targetName.constData()) == 0) {
+            m_guard.written(target, file);
+            return Result::success();
+        }
+    }
+    const int error = errno;
+    const QString targetFolder = folderOf(target);
+    if (error == EXDEV) {
+        if (const std::optional<dev_t> device = folderDevice(targetFolder))
+            m_crossDevices.insert({sourceInfo.st_dev, *device});
+        return std::nullopt;
+    }
+    if (error == ENOENT || error == ENOTDIR)
+        return Result::failure(describeError(ErrorKind::PathNotFound, targetFolder));
+    if (error == EACCES || error == EPERM) {
+        // Either folder may refuse the change; name the one that does.
+        const bool targetWritable = access(encodedPath(targetFolder).constData(), W_OK | X_OK) == 0;
+        return Result::failure(describeError(ErrorKind::AccessDenied,
+                                             targetWritable ? folderOf(source) : targetFolder));
+    }
+    return Result::failure(describeErrno(error, target));
+}
+
 Result FileOperations::moveFile(const QString& source, const QString& target) {
     m_checkedHash.clear();
     const QByteArray sourceName = encodedPath(source);
     struct stat sourceInfo;
     if (lstat(sourceName.constData(), &sourceInfo) != 0)
         return errnoFailure(source);
+    const Result allowed = m_guard.mayMove(source, sourceInfo);
+    if (!allowed.ok())
+        return allowed;
     // A symbolic link is moved as the file it points to, as a copy would.
-    if (S_ISREG(sourceInfo.st_mode)) {
-        bool same = false;
-        if (renameUnlessSame(sourceName, encodedPath(target), sourceInfo, same) == 0)
-            return Result::success();
-        if (same)
-            return Result::failure(describeError(ErrorKind::SameFile, target));
-        if (errno == ENOENT || errno == ENOTDIR)
-            return Result::failure(describeError(ErrorKind::PathNotFound, folderOf(target)));
-        if (errno == EACCES || errno == EPERM) {
-            // Either folder may refuse the change; name the one that does.
-            const QString targetFolder = folderOf(target);
-            const bool targetWritable =
-                access(encodedPath(targetFolder).constData(), W_OK | X_OK) == 0;
-            return Result::failure(describeError(ErrorKind::AccessDenied,
-                                                 targetWritable ? folderOf(source) : targetFolder));
-        }
-        if (errno != EXDEV)
-            return errnoFailure(target);
+    if (S_ISREG(sourceInfo.st_mode) && !isKnownCrossDevice(sourceInfo.st_dev, target)) {
+        if (std::optional<Result> renamed = renameFile(sourceName, source, target, sourceInfo))
+            return *renamed;
     }
     // The source goes only when its copy, under its name, is on the disk.
     const Result copied = copyFile(source, target, Purpose::Move);

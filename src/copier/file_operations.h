@@ -1,22 +1,32 @@
 #pragma once
 
 #include "common/result.h"
+#include "copier/target_guard.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
 class CopyProgress;
+class TemporaryFile;
 
 // The copies and moves of one run. Failures name the path concerned. One
 // object serves one run: what it learns on the way (whether the last target
-// existed) must not carry over into another.
+// existed, which file systems refuse what) must not carry over into another.
 class FileOperations {
   public:
-    // `progress`, which may be null, hears how each file's copy advances and
-    // may cancel it (see CopyProgress). With `verify`, each copy (a move's
-    // across file systems too) is read back before it takes its name and
-    // must hash as its source did (see verified_copy.h); it is never a clone.
-    explicit FileOperations(CopyProgress* progress = nullptr, bool verify = false);
+    // `guard` is asked before an existing target is replaced or a source is
+    // moved, and hears of every file written. `progress`, which may be null,
+    // hears how each file's copy advances and may cancel it (see CopyProgress).
+    // With `verify`, each copy (a move's across file systems too) is read back
+    // before it takes its name and must hash as its source did (see
+    // verified_copy.h); it is never a clone.
+    explicit FileOperations(TargetGuard& guard, CopyProgress* progress = nullptr,
+                            bool verify = false);
 
     // The hash of the last file copied or moved, as checked ("xxh128:" and
     // 32 hexadecimal digits), or empty when it was not checked.
@@ -41,11 +51,27 @@ class FileOperations {
   private:
     enum class Purpose { Copy, Move };
     Result copyFile(const QString& source, const QString& target, Purpose purpose);
+    Result putInPlace(TemporaryFile& temporary, const QString& target, const QByteArray& targetName,
+                      WrittenFile file);
+    std::optional<Result> renameFile(const QByteArray& sourceName, const QString& source,
+                                     const QString& target, const struct stat& sourceInfo);
+    Result checkExisting(const QString& target, const QByteArray& targetName,
+                         const struct stat& entry, const FileId& source);
+    std::optional<dev_t> folderDevice(const QString& folder);
+    bool isKnownCrossDevice(dev_t source, const QString& target);
 
+    TargetGuard& m_guard;
     CopyProgress* m_progress;
     bool m_verify;
     QByteArray m_checkedHash;
     bool m_lastTargetExisted = false;
+    // File systems that cannot rename without replacing (some FUSE ones).
+    std::vector<dev_t> m_devicesWithoutNoReplace;
+    // Pairs of file systems between which a rename failed (EXDEV), and the
+    // device of the last target folder looked up for them.
+    std::set<std::pair<dev_t, dev_t>> m_crossDevices;
+    QString m_lastFolder;
+    dev_t m_lastFolderDevice = 0;
 };
 
 // Deletes one file (not a folder).

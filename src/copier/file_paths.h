@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <sys/stat.h>
 
 // Small helpers shared by the copy, move and delete of files.
@@ -14,9 +15,11 @@ QByteArray encodedPath(const QString& path);
 
 // The folder part of a path: "." for a bare name, "/" for a name in the root.
 QString folderOf(const QString& path);
+QByteArray folderOf(const QByteArray& path);
 
-// Whether the path names the file that `info` describes (symbolic links followed).
-bool isSameFile(const QByteArray& path, const struct stat& info);
+// The entry a path names itself (a symbolic link, not what it points to), or
+// nothing with errno set.
+std::optional<struct stat> entryOf(const QByteArray& path);
 
 // A failure for the current errno, naming the path.
 Result errnoFailure(const QString& path);

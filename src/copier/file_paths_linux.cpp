@@ -17,10 +17,18 @@ QString folderOf(const QString& path) {
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
-bool isSameFile(const QByteArray& path, const struct stat& info) {
-    struct stat other;
-    return stat(path.constData(), &other) == 0 && other.st_dev == info.st_dev &&
-           other.st_ino == info.st_ino;
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+std::optional<struct stat> entryOf(const QByteArray& path) {
+    struct stat info;
+    if (lstat(path.constData(), &info) != 0)
+        return std::nullopt;
+    return info;
 }
 
 Result errnoFailure(const QString& path) {

@@ -99,23 +99,23 @@ bool isBlankLine(QStringView line) {
     return std::all_of(line.begin(), line.end(), isBlank);
 }
 
-Result formatJobRecord(const JobRecord& record, QString& line) {
+Produced<QString> formatJobRecord(const JobRecord& record) {
     for (const QString& field : {record.destination, record.source}) {
         if (!holdable(field))
-            return Result::failure(
+            return {Result::failure(
                 QStringLiteral(
                     "ダブルクォーテーションや改行を含むパスはジョブリストに保存できません: ") +
-                field);
+                field)};
     }
     if (const std::optional<QString> problem = recordProblem(record)) {
         const bool destinationAtFault =
             recordProblem({record.destination, QStringLiteral("/")}).has_value();
         const QString& entry = destinationAtFault ? record.destination : record.source;
-        return Result::failure(*problem + QStringLiteral("。ジョブリストに保存できません: ") +
-                               entry);
+        return {
+            Result::failure(*problem + QStringLiteral("。ジョブリストに保存できません: ") + entry)};
     }
-    line = quotedIfNeeded(record.destination) + QLatin1Char(',') + quotedIfNeeded(record.source);
-    return Result::success();
+    return {Result::success(),
+            quotedIfNeeded(record.destination) + QLatin1Char(',') + quotedIfNeeded(record.source)};
 }
 
 Result writeJobList(const QString& path, const QString& destinationFolder,
@@ -123,11 +123,10 @@ Result writeJobList(const QString& path, const QString& destinationFolder,
     const QString destination = withTrailingSeparator(destinationFolder);
     QByteArray content;
     for (const QString& source : sources) {
-        QString line;
-        const Result formatted = formatJobRecord({destination, source}, line);
-        if (!formatted.ok())
-            return formatted;
-        content += encodeText(line);
+        const Produced<QString> line = formatJobRecord({destination, source});
+        if (!line.status.ok())
+            return line.status;
+        content += encodeText(line.value);
         content += "\r\n";
     }
     return writeFileAtomically(path, content);

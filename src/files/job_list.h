@@ -36,7 +36,7 @@ bool isBlankLine(QStringView line);
 // The line that parseJobRecord reads back as the given record, without its
 // line break, or a failure naming the entry that a job list cannot hold (a
 // double quote or a line break in it, or a recordProblem).
-Result formatJobRecord(const JobRecord& record, QString& line);
+Produced<QString> formatJobRecord(const JobRecord& record);
 
 // Writes a whole job list: one record per source, each with the destination
 // folder ending in "/". The old file is replaced atomically, so that a failed

@@ -2,32 +2,24 @@
 
 #include "common/error_text.h"
 
-JobListReader::Status JobListReader::next(JobRecord& record) {
-    for (;;) {
-        switch (m_lines.next(m_line)) {
-        case TextLineReader::Status::End:
-            return Status::End;
-        case TextLineReader::Status::Error:
-            m_error = m_lines.error();
-            return Status::Error;
-        case TextLineReader::Status::Line:
-            break;
-        }
-        if (isBlankLine(m_line))
+std::optional<JobRecord> JobListReader::next() {
+    while (const std::optional<QString> line = m_lines.next()) {
+        if (isBlankLine(*line))
             continue;
-        const std::optional<JobRecord> parsed = parseJobRecord(m_line);
+        std::optional<JobRecord> parsed = parseJobRecord(*line);
         const std::optional<QString> problem =
             parsed ? recordProblem(*parsed) : std::optional<QString>();
         if (!parsed || problem) {
-            const QString line = QStringLiteral("%1 行目").arg(m_lines.lineNumber());
+            const QString where = QStringLiteral("%1 行目").arg(m_lines.lineNumber());
             m_error = describeError(ErrorKind::BadRecord, m_lines.path()) + QStringLiteral("（") +
-                      (problem ? line + QStringLiteral(": ") + *problem : line) +
+                      (problem ? where + QStringLiteral(": ") + *problem : where) +
                       QStringLiteral("）");
-            return Status::Error;
+            return std::nullopt;
         }
-        record = *parsed;
-        return Status::Record;
+        return parsed;
     }
+    m_error = m_lines.error();
+    return std::nullopt;
 }
 
 qint64 JobListReader::countLines(const QString& path) {
@@ -35,13 +27,9 @@ qint64 JobListReader::countLines(const QString& path) {
     if (!lines.open(path).ok())
         return 0;
     qint64 count = 0;
-    QString line;
-    for (TextLineReader::Status status;
-         (status = lines.next(line)) != TextLineReader::Status::End;) {
-        if (status == TextLineReader::Status::Error)
-            return count + 1;
-        if (!isBlankLine(line))
+    while (const std::optional<QString> line = lines.next()) {
+        if (!isBlankLine(*line))
             ++count;
     }
-    return count;
+    return lines.failed() ? count + 1 : count;
 }

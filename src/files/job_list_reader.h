@@ -5,19 +5,20 @@
 
 #include <QString>
 
+#include <optional>
+
 // Reads a job list file record by record, so that a list of any length is
 // streamed rather than held in memory. Lines of blanks only are skipped.
 class JobListReader {
   public:
-    enum class Status { Record, End, Error };
-
     // Opens the file; a failure names the file and why it cannot be read.
     Result open(const QString& path) { return m_lines.open(path); }
 
-    // The next record; Error when a line cannot be read or is no record, with
-    // error() saying which line of which file and why.
-    Status next(JobRecord& record);
+    // The next record; nothing at the end, or when a line cannot be read or
+    // is no record: then error() says which line of which file and why.
+    std::optional<JobRecord> next();
 
+    bool failed() const { return !m_error.isEmpty(); }
     const QString& error() const { return m_error; }
 
     // The line that next() read last, counted from 1.
@@ -29,6 +30,5 @@ class JobListReader {
 
   private:
     TextLineReader m_lines;
-    QString m_line;
     QString m_error;
 };

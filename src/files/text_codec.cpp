@@ -39,13 +39,11 @@ FileEncoding detectEncoding(const QByteArray& bytes) {
     return utf8.hasError() ? FileEncoding::ShiftJis : FileEncoding::Utf8;
 }
 
-bool detectEncoding(QIODevice& device, FileEncoding& encoding) {
+std::optional<FileEncoding> detectEncoding(QIODevice& device) {
     const qint64 start = device.pos();
     const ByteOrderMark mark = byteOrderMark(device.peek(2));
-    if (isUtf16(mark.encoding)) {
-        encoding = mark.encoding;
-        return true;
-    }
+    if (isUtf16(mark.encoding))
+        return mark.encoding;
     QStringDecoder utf8(QStringDecoder::Utf8);
     while (!utf8.hasError()) {
         const QByteArray block = device.read(kBlockSize);
@@ -58,9 +56,8 @@ bool detectEncoding(QIODevice& device, FileEncoding& encoding) {
     if (!utf8.hasError())
         (void)QString(utf8.decode(QByteArrayView("\n")));
     if (!device.seek(start))
-        return false;
-    encoding = utf8.hasError() ? FileEncoding::ShiftJis : FileEncoding::Utf8;
-    return true;
+        return std::nullopt;
+    return utf8.hasError() ? FileEncoding::ShiftJis : FileEncoding::Utf8;
 }
 
 QStringDecoder makeDecoder(FileEncoding encoding) {

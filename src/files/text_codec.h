@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <optional>
+
 class QIODevice;
 
 // Settings and job list files are written in UTF-8. Files brought over from a
@@ -30,8 +32,8 @@ FileEncoding detectEncoding(const QByteArray& bytes);
 
 // Decides the encoding of a device from its current position to its end,
 // reading in blocks so that a large file is never held in memory; the
-// position is restored afterwards. Returns false when the device cannot be read.
-bool detectEncoding(QIODevice& device, FileEncoding& encoding);
+// position is restored afterwards. Nothing when the device cannot be read.
+std::optional<FileEncoding> detectEncoding(QIODevice& device);
 
 QStringDecoder makeDecoder(FileEncoding encoding);
 

@@ -24,8 +24,10 @@ Result TextLineReader::open(const QString& path) {
     if (!opened.ok())
         return opened;
     errno = 0;
-    if (!detectEncoding(m_file, m_encoding))
+    const std::optional<FileEncoding> encoding = detectEncoding(m_file);
+    if (!encoding)
         return Result::failure(describeErrno(errno ? errno : EIO, path));
+    m_encoding = *encoding;
     const ByteOrderMark mark = byteOrderMark(m_file.peek(3));
     if (mark.encoding == m_encoding && !m_file.seek(mark.length))
         return Result::failure(describeErrno(EIO, path));
@@ -77,12 +79,12 @@ bool TextLineReader::readBlock() {
     return true;
 }
 
-TextLineReader::Status TextLineReader::fail(const QString& error) {
+std::optional<QString> TextLineReader::fail(const QString& error) {
     m_error = error;
-    return Status::Error;
+    return std::nullopt;
 }
 
-TextLineReader::Status TextLineReader::next(QString& line) {
+std::optional<QString> TextLineReader::next() {
     for (;;) {
         const qsizetype lineBreak = findLineBreak(m_scan);
         // A CR at the end of what has been read may be the start of a CR LF.
@@ -92,21 +94,22 @@ TextLineReader::Status TextLineReader::next(QString& line) {
             const qsizetype after = lineBreak + m_unit;
             const bool crLf = unitAt(lineBreak) == u'\r' && after + m_unit <= m_buffer.size() &&
                               unitAt(after) == u'\n';
-            line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start, lineBreak - m_start));
+            QString line =
+                m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start, lineBreak - m_start));
             m_start = m_scan = crLf ? after + m_unit : after;
             ++m_lineNumber;
-            return Status::Line;
+            return line;
         }
         if ((m_buffer.size() - m_start) / m_unit > kLongestLine)
             return fail(describeError(ErrorKind::BadRecord, m_path) +
                         QStringLiteral("（%1 行目が長すぎます）").arg(m_lineNumber + 1));
         if (m_atEnd) {
             if (m_start == m_buffer.size())
-                return Status::End;
-            line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start));
+                return std::nullopt;
+            QString line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start));
             m_start = m_scan = m_buffer.size();
             ++m_lineNumber;
-            return Status::Line;
+            return line;
         }
         m_scan =
             lineBreak >= 0 ? lineBreak : m_start + (m_buffer.size() - m_start) / m_unit * m_unit;

@@ -7,20 +7,22 @@
 #include <QFile>
 #include <QString>
 
+#include <optional>
+
 // Reads a settings or job list file line by line, so that a file of any
 // length is streamed rather than held in memory. The file must be an ordinary
 // file; it may be UTF-8, Shift-JIS or UTF-16 with a byte-order mark, and CR LF,
 // LF or a lone CR ends a line, as the editors of every system write them.
 class TextLineReader {
   public:
-    enum class Status { Line, End, Error };
-
     // Opens the file; a failure names the file and why it cannot be read.
     Result open(const QString& path);
 
-    // The next line without its line break; Error when the file cannot be
-    // read or a line is too long, with error() saying which line of which file.
-    Status next(QString& line);
+    // The next line without its line break; nothing at the end, or when the
+    // file cannot be read or a line is too long: then error() says which line
+    // of which file.
+    std::optional<QString> next();
+    bool failed() const { return !m_error.isEmpty(); }
 
     // The number of the line that next() returned last, counted from 1.
     qint64 lineNumber() const { return m_lineNumber; }
@@ -31,7 +33,7 @@ class TextLineReader {
     qsizetype findLineBreak(qsizetype from) const;
     char16_t unitAt(qsizetype position) const;
     bool readBlock();
-    Status fail(const QString& error);
+    std::optional<QString> fail(const QString& error);
 
     QFile m_file;
     QString m_path;

@@ -193,15 +193,14 @@ Result dryRun(RunMode mode, const QString& jobList, const RunSettings& settings,
     Planner planner(mode, settings, printLine);
     JobListReader reader;
     Result result = reader.open(jobList);
-    JobRecord record;
-    JobListReader::Status status = JobListReader::Status::End;
+    std::optional<JobRecord> record;
     qint64 recordsDone = 0;
-    while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
-        result = planner.plan(record, reader.lineNumber());
+    while (result.ok() && (record = reader.next())) {
+        result = planner.plan(*record, reader.lineNumber());
         if (result.ok())
             ++recordsDone;
     }
-    if (result.ok() && status == JobListReader::Status::Error)
+    if (result.ok() && reader.failed())
         result = Result::failure(reader.error());
     if (!result.ok())
         return Result::failure(stopMessage(result.error(), reader.lineNumber(), recordsDone));

@@ -31,12 +31,17 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
     m_writtenTargets = WrittenTargets();
-    m_files = FileOperations(m_copyProgress,
-                             switchSetting(settings.verifyText) == SwitchSetting::On);
-    m_toTrash = switchSetting(settings.trashText) == SwitchSetting::On;
+    m_files.emplace(m_writtenTargets, m_copyProgress,
+                    switchSetting(settings.verifyText) == SwitchSetting::On);
+    m_trash = switchSetting(settings.trashText);
     m_recordsDone = 0;
-    if (m_progress)
-        m_progress->runStarting(JobListReader::countLines(jobList));
+    // The job list is counted once, for the progress, or for the message of
+    // a cancelled run.
+    std::optional<qint64> recordCount;
+    if (m_progress) {
+        recordCount = JobListReader::countLines(jobList);
+        m_progress->runStarting(*recordCount);
+    }
     m_stoppedAtLine = 0;
     Result result = checkVerifySetting(settings);
     if (result.ok())
@@ -47,9 +52,10 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
         result = finish(mode, settings);
     m_log->runEnded(result);
     if (result.isCancelled()) {
-        m_prompter.showMessage(QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
-                                   .arg(JobListReader::countLines(jobList))
-                                   .arg(m_recordsDone));
+        m_prompter.showMessage(
+            QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
+                .arg(recordCount ? *recordCount : JobListReader::countLines(jobList))
+                .arg(m_recordsDone));
         return false;
     }
     if (!result.ok()) {
@@ -62,20 +68,19 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
 Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSettings& settings) {
     JobListReader reader;
     Result result = reader.open(jobList);
-    JobRecord record;
-    JobListReader::Status status = JobListReader::Status::End;
-    while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
+    std::optional<JobRecord> record;
+    while (result.ok() && (record = reader.next())) {
         m_log->recordStarting(reader.lineNumber());
-        if (m_progress && !m_progress->recordStarting(m_recordsDone, record.source))
+        if (m_progress && !m_progress->recordStarting(m_recordsDone, record->source))
             result = Result::cancelled();
         else
-            result = runRecord(mode, record, settings);
+            result = runRecord(mode, *record, settings);
         if (result.ok())
             ++m_recordsDone;
         else
             m_log->recordFailed(result);
     }
-    if (result.ok() && status == JobListReader::Status::Error)
+    if (result.ok() && reader.failed())
         result = Result::failure(reader.error());
     m_stoppedAtLine = result.ok() ? 0 : reader.lineNumber();
     return result;
@@ -97,21 +102,17 @@ Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& s
 Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     QString name;
     Result result = destinationName(record.source, name);
-    if (result.ok() && mode == RunMode::Move)
-        result = refuseReadOnly(record.source);
     const QString target = record.destination + name;
     if (result.ok())
-        result = m_writtenTargets.write(record.source, target, [&] {
-            return mode == RunMode::Move ? m_files.moveFile(record.source, target)
-                                         : m_files.copyFile(record.source, target);
-        });
+        result = mode == RunMode::Move ? m_files->moveFile(record.source, target)
+                                       : m_files->copyFile(record.source, target);
     if (result.ok())
-        m_log->transferred(mode, record.source, target, m_files.checkedHash());
+        m_log->transferred(mode, record.source, target, m_files->checkedHash());
     return result;
 }
 
 Result JobRunner::deleteRecord(const JobRecord& record, const RunSettings& settings) {
-    if (switchSetting(settings.trashText) == SwitchSetting::Invalid)
+    if (m_trash == SwitchSetting::Invalid)
         return notASwitch("Trash", settings.trashText);
     switch (previewMode(settings.previewText)) {
     case PreviewMode::NotANumber:
@@ -178,8 +179,8 @@ Result JobRunner::deleteMatch(const QString& path, const QString& source) {
     QString pathInTrash;
     Result deleted = refuseReadOnly(path);
     if (deleted.ok())
-        deleted = m_toTrash ? moveToTrash(path, pathInTrash) : deleteFile(path);
-    if (deleted.ok() && m_toTrash)
+        deleted = m_trash == SwitchSetting::On ? moveToTrash(path, pathInTrash) : deleteFile(path);
+    if (deleted.ok() && m_trash == SwitchSetting::On)
         m_log->trashed(path, pathInTrash, pattern);
     else if (deleted.ok())
         m_log->deleted(path, pattern);

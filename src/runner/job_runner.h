@@ -2,13 +2,15 @@
 
 #include "common/result.h"
 #include "common/run_mode.h"
-#include "files/job_list.h"
 #include "copier/file_operations.h"
+#include "files/job_list.h"
 #include "runner/run_log.h"
 #include "runner/run_settings.h"
 #include "runner/run_targets.h"
 
 #include <QString>
+
+#include <optional>
 
 class CopyProgress;
 class Prompter;
@@ -49,10 +51,10 @@ class JobRunner {
     RunProgress* m_progress = nullptr;
     WrittenTargets m_writtenTargets; // of the run under way
     CopyProgress* m_copyProgress = nullptr;
-    FileOperations m_files; // a fresh one for each run
+    std::optional<FileOperations> m_files; // a fresh one for each run
     RunLog m_noLog;
     RunLog* m_log = &m_noLog;
-    bool m_toTrash = false;     // whether the run under way deletes into the trash
-    qint64 m_recordsDone = 0;   // in the current run
-    qint64 m_stoppedAtLine = 0; // the job list line of the record that failed, or 0
+    SwitchSetting m_trash = SwitchSetting::Off; // of the run under way
+    qint64 m_recordsDone = 0;                 // in the current run
+    qint64 m_stoppedAtLine = 0;               // the job list line of the record that failed, or 0
 };

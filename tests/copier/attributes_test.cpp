@@ -52,7 +52,12 @@ class AttributesTest : public ::testing::Test {
     // Runs one record in the mode of `argument` ("/c1" or "/m1") with the given refusals.
     RunOutcome runOne(const QString& argument, const QString& folder, const QString& source,
                       const QString& refusals = {}, const QStringList& extra = {}) {
-        m_sandbox.writeJobList(QStringLiteral("1"), {{folder, source}});
+        return runJobs(argument, {{folder, source}}, refusals, extra);
+    }
+
+    RunOutcome runJobs(const QString& argument, const QList<JobLine>& records,
+                       const QString& refusals = {}, const QStringList& extra = {}) {
+        m_sandbox.writeJobList(QStringLiteral("1"), records);
         RunOptions options;
         options.environment = QStringList{QStringLiteral("LD_PRELOAD=" FENNICK_REFUSAL_SHIM),
                                           QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0"),
@@ -180,6 +185,37 @@ TEST_F(AttributesTest, MoveFlushesTheCopyAndItsFolderBeforeTheSourceGoes) {
     EXPECT_GE(folderFlushed, 0) << calls.join(u' ').toStdString();
     EXPECT_GE(calls.lastIndexOf(QStringLiteral("fsync-file"), named), 0)
         << calls.join(u' ').toStdString();
+}
+
+// Where a file system has neither unnamed temporary files nor a rename that refuses to replace
+// (FUSE ones such as sshfs), every target is looked at before the rename: an existing file is
+// replaced, a read-only one and one that the run wrote from another source are kept.
+TEST_F(AttributesTest, WithoutRefusingCallsTargetsAreLookedAtBeforeTheRename) {
+    const QString refusals = QStringLiteral("O_TMPFILE=EOPNOTSUPP,renameat2=EINVAL");
+    const QString readOnly = QStringLiteral("読み取り専用のファイルです");
+    const QString writtenByRun = QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから");
+    for (const QString& argument : {QStringLiteral("/c1"), QStringLiteral("/m1")}) {
+        SCOPED_TRACE(argument.toStdString());
+        for (const char* name : {"a.txt", "b.txt", "locked.txt"}) {
+            writeFile(m_src + "/" + name, "new");
+            writeFile(m_out + "/" + name, "old");
+        }
+        ASSERT_EQ(chmod(QFile::encodeName(m_out + "/locked.txt").constData(), 0444), 0);
+        const QString other = m_sandbox.makeFolder(QStringLiteral("src/other"));
+        writeFile(other + "/a.txt", "other");
+
+        expectFinishedQuietly(runOne(argument, m_out, m_src + "/b.txt", refusals));
+        EXPECT_EQ(readBytes(m_out + "/b.txt"), "new");
+        expectFailure(runOne(argument, m_out, m_src + "/locked.txt", refusals), readOnly,
+                      m_out + "/locked.txt");
+        EXPECT_EQ(readBytes(m_out + "/locked.txt"), "old");
+        expectFailure(runJobs(argument, {{m_out, m_src + "/a.txt"}, {m_out, other + "/a.txt"}},
+                              refusals),
+                      writtenByRun, m_out + "/a.txt");
+        EXPECT_EQ(readBytes(m_out + "/a.txt"), "new");
+        EXPECT_EQ(readBytes(other + "/a.txt"), "other");
+        ASSERT_EQ(chmod(QFile::encodeName(m_out + "/locked.txt").constData(), 0644), 0);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "copier/copy_progress.h"
 #include "copier/file_operations.h"
 #include "runner/job_runner.h"
+#include "runner/run_targets.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
 #include "support/small_tmpfs.h"
@@ -53,7 +54,8 @@ class CopyProgressTest : public ::testing::Test {
 
 TEST_F(CopyProgressTest, ReportsRisingCountsUpToTheSize) {
     RecordingProgress progress;
-    FileOperations files(&progress);
+    WrittenTargets targets;
+    FileOperations files(targets, &progress);
     ASSERT_TRUE(files.copyFile(path("src/big.bin"), path("out/big.bin")).ok());
     EXPECT_EQ(readBytes(path("out/big.bin")), kBigContent);
     ASSERT_GE(progress.reports.size(), 3u);
@@ -73,7 +75,8 @@ TEST_F(CopyProgressTest, CancelledCopyLeavesTargetAsItWas) {
         QFile::remove(path("out/big.bin"));
         ASSERT_TRUE(!targetExists || writeBytes(path("out/big.bin"), "old"));
         RecordingProgress progress(2);
-        FileOperations files(&progress);
+        WrittenTargets targets;
+        FileOperations files(targets, &progress);
         const Result result = files.copyFile(path("src/big.bin"), path("out/big.bin"));
         EXPECT_TRUE(result.isCancelled());
         EXPECT_TRUE(result.error().isEmpty());
@@ -91,7 +94,8 @@ TEST_F(CopyProgressTest, CancelledMoveAcrossFileSystemsKeepsTheSource) {
     if (!other.isMounted())
         GTEST_SKIP() << other.whyNot();
     RecordingProgress progress(1);
-    FileOperations files(&progress);
+    WrittenTargets targets;
+    FileOperations files(targets, &progress);
     EXPECT_TRUE(files.moveFile(path("src/big.bin"), path("other/big.bin")).isCancelled());
     EXPECT_EQ(entriesOf(path("other")), QStringList{});
     EXPECT_EQ(readBytes(path("src/big.bin")), kBigContent);

@@ -39,15 +39,14 @@ TEST(JobRecordTest, WhatIsFormattedReadsBackUnchanged) {
         "/日本語/ファイル.txt", "/%PATH%/$HOME/\\back", "/-dash",         "/"};
     for (const QString& destination : paths) {
         for (const QString& source : paths) {
-            QString line;
-            ASSERT_TRUE(formatJobRecord({destination, source}, line).ok());
-            EXPECT_EQ(parseJobRecord(line), (JobRecord{destination, source})) << line.toStdString();
+            const Produced<QString> line = formatJobRecord({destination, source});
+            ASSERT_TRUE(line.status.ok());
+            EXPECT_EQ(parseJobRecord(line.value), (JobRecord{destination, source}))
+                << line.value.toStdString();
         }
     }
     // Only what needs them gets quotes.
-    QString line;
-    ASSERT_TRUE(formatJobRecord({"/out/", "/src/a.txt"}, line).ok());
-    EXPECT_EQ(line, "/out/,/src/a.txt");
+    EXPECT_EQ(formatJobRecord({"/out/", "/src/a.txt"}).value, "/out/,/src/a.txt");
 }
 
 TEST(JobRecordTest, RefusesPathsThatAJobListCannotHold) {
@@ -57,13 +56,11 @@ TEST(JobRecordTest, RefusesPathsThatAJobListCannotHold) {
          {QStringLiteral("/src/say\"hi\".txt"), QStringLiteral("/src/line\nbreak"),
           QStringLiteral("/src/cr\rhere"), QStringLiteral("src/a.txt"), QStringLiteral("~/a.txt"),
           QStringLiteral(" /lead.txt"), QString(), nul}) {
-        QString line;
-        const Result refused = formatJobRecord({"/out/", bad}, line);
+        const Result refused = formatJobRecord({"/out/", bad}).status;
         EXPECT_FALSE(refused.ok()) << bad.toStdString();
         EXPECT_TRUE(refused.error().endsWith(bad)) << refused.error().toStdString();
     }
-    QString line;
-    const Result relativeFolder = formatJobRecord({"out/", "/src/a.txt"}, line);
+    const Result relativeFolder = formatJobRecord({"out/", "/src/a.txt"}).status;
     EXPECT_FALSE(relativeFolder.ok());
     EXPECT_TRUE(relativeFolder.error().endsWith(" out/")) << relativeFolder.error().toStdString();
 }
@@ -81,11 +78,9 @@ class JobListFileTest : public ::testing::Test {
                 *error = opened.error();
             return records;
         }
-        JobRecord record;
-        JobListReader::Status status;
-        while ((status = reader.next(record)) == JobListReader::Status::Record)
-            records.append(record);
-        if (status == JobListReader::Status::Error && error)
+        while (const std::optional<JobRecord> record = reader.next())
+            records.append(*record);
+        if (reader.failed() && error)
             *error = reader.error();
         return records;
     }

@@ -1,7 +1,8 @@
 // Preloaded into the program by tests (LD_PRELOAD) to make file systems refuse what the
 // machine's own would allow, and to record the order of the calls that make a move durable.
 //   FENNICK_REFUSE="fchmod=EPERM,fsetxattr=EOPNOTSUPP,copy_file_range=0"
-//     the named calls fail with that error; "0" makes a read or copy return 0 (an early end)
+//     the named calls fail with that error; "0" makes a read or copy return 0 (an early end);
+//     "O_TMPFILE=EOPNOTSUPP,renameat2=EINVAL" is a file system (FUSE) that has neither
 //   FENNICK_CALL_LOG=<file>   appends "fsync-file", "fsync-folder", "rename", "link" and
 //     "unlink" lines, one per call
 //   FENNICK_CORRUPT_INTO=<folder>   data on its way into a file in that folder (through write,
@@ -214,6 +215,30 @@ int fsync(int fd) {
     logCall(fstat(fd, &status) == 0 && S_ISDIR(status.st_mode) ? "fsync-folder" : "fsync-file");
     return next<int (*)(int)>("fsync")(fd);
 }
+
+int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags) {
+    REFUSABLE("renameat2");
+    return next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(
+        fromFolder, from, toFolder, to, flags);
+}
+
+// open and open64 take a mode only with O_CREAT or O_TMPFILE.
+#define OPEN_REFUSING_TMPFILE(call)                                                                \
+    int call(const char* path, int flags, ...) {                                                   \
+        mode_t mode = 0;                                                                           \
+        if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {                          \
+            va_list arguments;                                                                     \
+            va_start(arguments, flags);                                                            \
+            mode = va_arg(arguments, mode_t);                                                      \
+            va_end(arguments);                                                                     \
+        }                                                                                          \
+        if ((flags & O_TMPFILE) == O_TMPFILE) {                                                    \
+            REFUSABLE("O_TMPFILE");                                                                \
+        }                                                                                          \
+        return next<int (*)(const char*, int, ...)>(#call)(path, flags, mode);                     \
+    }
+OPEN_REFUSING_TMPFILE(open)
+OPEN_REFUSING_TMPFILE(open64)
 
 int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
     logCall("link");
