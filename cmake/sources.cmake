@@ -51,6 +51,7 @@ set(FENNICK_COPIER_SOURCES
     copier/file_move_linux.cpp
     copier/file_operations.h
     copier/file_paths.h copier/file_paths_linux.cpp
+    copier/move_batch.h copier/move_batch_linux.cpp
     copier/temporary_file.h copier/temporary_file_linux.cpp
     copier/trash.h copier/trash_linux.cpp)
 

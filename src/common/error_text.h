@@ -25,6 +25,7 @@ enum class ErrorKind {
     WrittenByThisRun,
     NoAnswer,
     UnfaithfulText,
+    SourceReplaced,
     Other,
 };
 

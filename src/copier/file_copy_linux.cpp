@@ -11,8 +11,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
-FileOperations::FileOperations(CopyProgress* progress) : m_progress(progress) {}
+FileOperations::FileOperations(CopyProgress* progress, MoveBatch::Completed moveCompleted)
+    : m_progress(progress), m_moves(std::move(moveCompleted)) {}
 
 Result FileOperations::copyFile(const QString& source, const QString& target) {
     return copyFile(source, target, Purpose::Copy);
@@ -60,7 +62,8 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
                               temporary.fd(), encodedPath(target), copyInfo};
     if (!keepAttributes(files, purpose == Purpose::Move ? KeptAttributes::OfAMove
                                                         : KeptAttributes::OfACopy) ||
-        (purpose == Purpose::Move && fsync(temporary.fd()) != 0))
+        (purpose == Purpose::Move && m_moves.flushesEachCopy(temporary.fd(), copyInfo.st_dev) &&
+         fsync(temporary.fd()) != 0))
         return errnoFailure(target);
     return temporary.putInPlace(target, sourceInfo, m_lastTargetExisted);
 }

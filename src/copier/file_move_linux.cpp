@@ -26,19 +26,6 @@ int renameUnlessSame(const QByteArray& source, const QByteArray& target,
     return same ? -1 : ::rename(source.constData(), target.constData());
 }
 
-// Flushes a folder's entries, so that a file just named there survives a
-// power cut. File systems that cannot flush a folder say so with EINVAL.
-bool flushFolder(const QString& folder) {
-    const int fd = ::open(encodedPath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool flushed = fsync(fd) == 0 || errno == EINVAL;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return flushed;
-}
-
 } // namespace
 
 Result FileOperations::moveFile(const QString& source, const QString& target) {
@@ -46,6 +33,11 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
     struct stat sourceInfo;
     if (lstat(sourceName.constData(), &sourceInfo) != 0)
         return errnoFailure(source);
+    if (m_moves.mustFinishBefore(source, sourceInfo, target)) {
+        const Result finished = m_moves.finish();
+        if (!finished.ok())
+            return finished;
+    }
     // A symbolic link is moved as the file it points to, as a copy would.
     if (S_ISREG(sourceInfo.st_mode)) {
         bool same = false;
@@ -66,11 +58,16 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
         if (errno != EXDEV)
             return errnoFailure(target);
     }
+    // A source that could not be deleted would leave the whole batch's
+    // copies behind as duplicates: its folder must allow it first.
+    const QString sourceFolder = folderOf(source);
+    if (access(encodedPath(sourceFolder).constData(), W_OK | X_OK) != 0)
+        return errno == EROFS
+                   ? errnoFailure(sourceFolder)
+                   : Result::failure(describeError(ErrorKind::AccessDenied, sourceFolder));
     // The source goes only when its copy, under its name, is on the disk.
     const Result copied = copyFile(source, target, Purpose::Move);
-    if (!copied.ok())
-        return copied;
-    if (!flushFolder(folderOf(target)))
-        return errnoFailure(folderOf(target));
-    return deleteFile(source);
+    if (copied.ok())
+        m_moves.add(source, sourceInfo, target);
+    return copied;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "copier/move_batch.h"
 
 #include <QString>
 
@@ -12,8 +13,10 @@ class CopyProgress;
 class FileOperations {
   public:
     // `progress`, which may be null, hears how each file's copy advances and
-    // may cancel it (see CopyProgress).
-    explicit FileOperations(CopyProgress* progress = nullptr);
+    // may cancel it (see CopyProgress). `moveCompleted` hears of each move
+    // across file systems when its source is gone.
+    explicit FileOperations(CopyProgress* progress = nullptr,
+                            MoveBatch::Completed moveCompleted = {});
 
     // Copies one file to a target path, replacing an existing file there.
     // The copy keeps the source's times and permissions (ACL included) and
@@ -27,9 +30,16 @@ class FileOperations {
     // Moves one file to a target path, replacing an existing file there.
     // Within one file system the file is renamed; otherwise it is copied,
     // keeping also its owner and extended attributes where the target allows
-    // them, the copy and its folder entry are flushed to disk, and only then
-    // the source is deleted.
+    // them, and the source waits in a batch (see MoveBatch) until the copy and
+    // its folder entry are flushed to disk; only then it is deleted. The
+    // batch is finished first when this move touches a path that waits in it.
     Result moveFile(const QString& source, const QString& target);
+
+    // Whether the move of this source waits for its source to be deleted.
+    bool isMoveWaiting(const QString& source) const { return m_moves.holdsSource(source); }
+
+    // Completes the waiting moves: see MoveBatch::finish().
+    Result finishMoves() { return m_moves.finish(); }
 
   private:
     enum class Purpose { Copy, Move };
@@ -37,6 +47,7 @@ class FileOperations {
 
     CopyProgress* m_progress;
     bool m_lastTargetExisted = false;
+    MoveBatch m_moves;
 };
 
 // Deletes one file (not a folder).

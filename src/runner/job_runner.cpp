@@ -1,16 +1,16 @@
 #include "runner/job_runner.h"
 
 #include "common/error_text.h"
+#include "copier/file_operations.h"
+#include "copier/trash.h"
 #include "files/app_folder.h"
 #include "files/file_search.h"
 #include "files/job_list_reader.h"
 #include "files/settings.h"
 #include "files/wildcard.h"
 #include "platform/prompter.h"
-#include "copier/file_operations.h"
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
-#include "copier/trash.h"
 
 namespace {
 
@@ -54,9 +54,12 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
     m_writtenTargets = WrittenTargets();
-    m_files = FileOperations(m_copyProgress);
+    m_files = FileOperations(m_copyProgress, [this](const QString& source, const QString& target) {
+        moveCompleted(source, target);
+    });
     m_toTrash = trashSetting(settings.trashText) == TrashSetting::On;
     m_recordsDone = 0;
+    m_stoppedAtLine = 0;
     if (m_progress)
         m_progress->runStarting(JobListReader::countLines(jobList));
     Result result = runRecords(mode, jobList, settings);
@@ -93,18 +96,47 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
     JobListReader::Status status = JobListReader::Status::End;
     while (result.ok() && (status = reader.next(record)) == JobListReader::Status::Record) {
         m_log->recordStarting(reader.lineNumber());
-        if (m_progress && !m_progress->recordStarting(m_recordsDone, record.source))
+        const qint64 started = m_recordsDone + qint64(m_waitingMoveLines.size());
+        if (m_progress && !m_progress->recordStarting(started, record.source))
             result = Result::cancelled();
         else
             result = runRecord(mode, record, settings);
-        if (result.ok())
-            ++m_recordsDone;
+        if (!result.ok())
+            m_stoppedAtLine = reader.lineNumber();
+        else if (m_files.isMoveWaiting(record.source))
+            m_waitingMoveLines.push_back(reader.lineNumber());
         else
-            m_log->recordFailed(result);
+            ++m_recordsDone;
     }
     if (result.ok() && status == JobListReader::Status::Error)
         result = Result::failure(reader.error());
-    m_stoppedAtLine = result.ok() ? 0 : reader.lineNumber();
+    result = completeWaitingMoves(result);
+    if (!result.ok() && m_stoppedAtLine == 0)
+        m_stoppedAtLine = reader.lineNumber();
+    return result;
+}
+
+// A move across file systems is done, and logged, once its source is gone.
+void JobRunner::moveCompleted(const QString& source, const QString& target) {
+    m_log->movedEarlier(m_waitingMoveLines.front(), source, target);
+    m_waitingMoveLines.pop_front();
+    ++m_recordsDone;
+}
+
+// The moves whose sources wait are completed before the run ends, also when it
+// stops at an error or a cancel: what was done stays done, and the log and the
+// count stay true. A move that cannot be completed stops the run on its own
+// record's line; the moves after it keep their sources, beside their copies.
+Result JobRunner::completeWaitingMoves(Result result) {
+    const Result moved = m_files.finishMoves();
+    if (!moved.ok())
+        result = moved;
+    if (!m_waitingMoveLines.empty()) {
+        m_stoppedAtLine = m_waitingMoveLines.front();
+        m_waitingMoveLines.clear();
+    }
+    if (!result.ok() && m_stoppedAtLine > 0)
+        m_log->recordFailed(m_stoppedAtLine, result);
     return result;
 }
 
@@ -132,7 +164,8 @@ Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
             return mode == RunMode::Move ? m_files.moveFile(record.source, target)
                                          : m_files.copyFile(record.source, target);
         });
-    if (result.ok())
+    // A move that waits for its source to go is logged when it is gone.
+    if (result.ok() && !m_files.isMoveWaiting(record.source))
         m_log->transferred(mode, record.source, target);
     return result;
 }

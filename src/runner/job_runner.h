@@ -2,13 +2,15 @@
 
 #include "common/result.h"
 #include "common/run_mode.h"
-#include "files/job_list.h"
 #include "copier/file_operations.h"
+#include "files/job_list.h"
 #include "runner/run_log.h"
 #include "runner/run_settings.h"
 #include "runner/run_targets.h"
 
 #include <QString>
+
+#include <deque>
 
 class CopyProgress;
 class Prompter;
@@ -44,6 +46,8 @@ class JobRunner {
     Result askAndDelete(const QString& source);
     Result deleteMatch(const QString& path, const QString& source);
     Result finish(RunMode mode, const RunSettings& settings);
+    void moveCompleted(const QString& source, const QString& target);
+    Result completeWaitingMoves(Result result);
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
@@ -55,4 +59,6 @@ class JobRunner {
     bool m_toTrash = false;     // whether the run under way deletes into the trash
     qint64 m_recordsDone = 0;   // in the current run
     qint64 m_stoppedAtLine = 0; // the job list line of the record that failed, or 0
+    // The job list lines of the moves whose sources wait to be deleted, oldest first.
+    std::deque<qint64> m_waitingMoveLines;
 };

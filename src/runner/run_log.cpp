@@ -54,6 +54,10 @@ void RunLog::transferred(RunMode mode, const QString& source, const QString& tar
     recordLine(modeName(mode), arrow(source, target));
 }
 
+void RunLog::movedEarlier(qint64 lineNumber, const QString& source, const QString& target) {
+    lineAbout(lineNumber, modeName(RunMode::Move), arrow(source, target));
+}
+
 void RunLog::deleted(const QString& path, const QString& pattern) {
     recordLine(QStringLiteral("削除"), matchedBy(path, pattern));
 }
@@ -66,12 +70,12 @@ void RunLog::skipped(const QString& path) {
     recordLine(QStringLiteral("スキップ（いいえ）"), path);
 }
 
-void RunLog::recordFailed(const Result& failure) {
-    m_failedLine = m_lineNumber;
+void RunLog::recordFailed(qint64 lineNumber, const Result& failure) {
+    m_failedLine = lineNumber;
     if (failure.isCancelled())
-        recordLine(QStringLiteral("キャンセル"), QString());
+        lineAbout(lineNumber, QStringLiteral("キャンセル"), QString());
     else
-        recordLine(QStringLiteral("失敗"), failure.error());
+        lineAbout(lineNumber, QStringLiteral("失敗"), failure.error());
 }
 
 void RunLog::runEnded(const Result& result) {
@@ -85,8 +89,8 @@ void RunLog::runEnded(const Result& result) {
         closingLine(where + QStringLiteral("中止: ") + result.error());
 }
 
-void RunLog::recordLine(const QString& outcome, const QString& details) {
-    const QString line = QStringLiteral("%1 行目 %2").arg(QString::number(m_lineNumber), outcome);
+void RunLog::lineAbout(qint64 lineNumber, const QString& outcome, const QString& details) {
+    const QString line = QStringLiteral("%1 行目 %2").arg(QString::number(lineNumber), outcome);
     m_file.appendLine(
         escapedText(details.isEmpty() ? line : line + QStringLiteral(": ") + details));
 }

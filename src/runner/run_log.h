@@ -32,6 +32,9 @@ class RunLog {
 
     // A file copied or moved.
     void transferred(RunMode mode, const QString& source, const QString& target);
+    // A move whose source was deleted after later records had started, on its
+    // own record's line.
+    void movedEarlier(qint64 lineNumber, const QString& source, const QString& target);
     // A file deleted for good; pattern is the record's source when it held
     // wildcards, and empty otherwise.
     void deleted(const QString& path, const QString& pattern);
@@ -39,8 +42,8 @@ class RunLog {
     // A file left alone because the user answered No.
     void skipped(const QString& path);
 
-    // The record started last failed, or the user cancelled the run there.
-    void recordFailed(const Result& failure);
+    // The record on that line failed, or the user cancelled the run there.
+    void recordFailed(qint64 lineNumber, const Result& failure);
 
     // The closing line: the number of records carried out, or where the run
     // was cancelled, or the error that stopped it and, when a record failed,
@@ -48,7 +51,10 @@ class RunLog {
     void runEnded(const Result& result);
 
   private:
-    void recordLine(const QString& outcome, const QString& details);
+    void recordLine(const QString& outcome, const QString& details) {
+        lineAbout(m_lineNumber, outcome, details);
+    }
+    void lineAbout(qint64 lineNumber, const QString& outcome, const QString& details);
     void closingLine(const QString& text);
 
     RunLogFile m_file;

@@ -2,13 +2,14 @@
 // machine's own would allow, and to record the order of the calls that make a move durable.
 //   FENNICK_REFUSE="fchmod=EPERM,fsetxattr=EOPNOTSUPP,copy_file_range=0"
 //     the named calls fail with that error; "0" makes a read or copy return 0 (an early end)
-//   FENNICK_CALL_LOG=<file>   appends "fsync-file", "fsync-folder", "rename", "link" and
-//     "unlink" lines, one per call
+//   FENNICK_CALL_LOG=<file>   appends "fsync-file", "fsync-folder", "syncfs", "rename", "link"
+//     and "unlink" lines, one per call
 
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -116,6 +117,17 @@ int fsync(int fd) {
     struct stat status;
     logCall(fstat(fd, &status) == 0 && S_ISDIR(status.st_mode) ? "fsync-folder" : "fsync-file");
     return next<int (*)(int)>("fsync")(fd);
+}
+
+// Refused, the file system's kind is unknown, and each copy is flushed on its own.
+int fstatfs(int fd, struct statfs* info) {
+    REFUSABLE("fstatfs");
+    return next<int (*)(int, struct statfs*)>("fstatfs")(fd, info);
+}
+
+int syncfs(int fd) {
+    logCall("syncfs");
+    return next<int (*)(int)>("syncfs")(fd);
 }
 
 int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
