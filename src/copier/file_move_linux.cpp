@@ -33,6 +33,7 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
     struct stat sourceInfo;
     if (lstat(sourceName.constData(), &sourceInfo) != 0)
         return errnoFailure(source);
+    // Finishing the batch only deletes sources: a source it deleted fails below.
     if (m_moves.mustFinishBefore(source, sourceInfo, target)) {
         const Result finished = m_moves.finish();
         if (!finished.ok())

@@ -1,14 +1,15 @@
 // The run log: what each run did, line by line, and its size kept in bounds.
 
+#include "copier/copy_progress.h"
 #include "files/app_folder.h"
 #include "files/run_log_file.h"
-#include "copier/copy_progress.h"
 #include "runner/execute_job.h"
 #include "runner/job_runner.h"
 #include "runner/run_log.h"
 #include "runner/run_monitor.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
+#include "support/small_tmpfs.h"
 #include "support/temporary_app_folder.h"
 
 #include <QTemporaryDir>
@@ -104,6 +105,71 @@ TEST_F(RunLogTest, ACancelledRunSaysWhere) {
     writeJobList({path("out") + ',' + source("a.txt")});
     EXPECT_FALSE(run(RunMode::Copy, QString(), &cancel));
     EXPECT_EQ(logLines().mid(1), QStringList({"1 行目 キャンセル", "---- 1 行目でキャンセル", ""}));
+}
+
+// Moves onto another file system wait for their sources to be deleted in a batch. When the
+// run stops, the finished part of the batch is completed first, so that the log and the count
+// tell what was done; a move that cannot be completed stops the run on its own line.
+TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
+    const SmallTmpfs far(path("far"), "size=8m");
+    if (!far.isMounted())
+        GTEST_SKIP() << far.whyNot();
+    const auto moveRecords = [&](const QStringList& names) {
+        QStringList lines;
+        for (const QString& name : names)
+            lines.append(path("far") + ',' + path("src/" + name));
+        writeJobList(lines);
+    };
+    const auto moved = [&](const QString& name) {
+        return path("src/" + name) + " → " + path("far/" + name);
+    };
+    const QString a = source("a.txt"), b = source("b.txt"), c = source("c.txt");
+    moveRecords({"a.txt", "b.txt", "gone", "c.txt"});
+    EXPECT_FALSE(run(RunMode::Move));
+    const QString notFound = QStringLiteral("ファイルが見つかりません: ") + path("src/gone");
+    EXPECT_EQ(logLines().mid(1),
+              QStringList({"1 行目 移動: " + moved("a.txt"), "2 行目 移動: " + moved("b.txt"),
+                           "3 行目 失敗: " + notFound, "---- 3 行目で中止: " + notFound, ""}));
+    EXPECT_TRUE(
+        m_prompter.messageTexts().value(0).endsWith("3 行目で停止しました（2 件処理済み）。"));
+    EXPECT_EQ(entriesOf(path("src")), QStringList{"c.txt"});
+    EXPECT_EQ(entriesOf(path("far")), QStringList({"a.txt", "b.txt"}));
+
+    // A source replaced while its move waits is another file: it stays, and so do the sources
+    // of the moves after it, beside their copies.
+    struct ReplaceWhileCopying : CopyProgress {
+        QString replaced, replacement;
+        bool fileCopyAdvanced(qint64, qint64 total) override {
+            if (total == 10 && !replacement.isEmpty()) {
+                EXPECT_TRUE(writeBytes(replacement, "new"));
+                EXPECT_EQ(::rename(QFile::encodeName(replacement).constData(),
+                                   QFile::encodeName(replaced).constData()),
+                          0);
+                replacement.clear();
+            }
+            return true;
+        }
+    } replace;
+    QFile::remove(path("app/_Fennick.log"));
+    m_prompter.messages.clear();
+    const QString d = source("d.txt"), e = source("e.txt"), f = source("longer.txt");
+    replace.replaced = e;
+    replace.replacement = path("src/e.new");
+    moveRecords({"d.txt", "e.txt", "longer.txt"});
+    EXPECT_FALSE(run(RunMode::Move, QString(), &replace));
+    const QString changed =
+        QStringLiteral("移動を待つ間に移動元のファイルが置き換えられたため、削除しませんでした: ") +
+        e;
+    EXPECT_EQ(logLines().mid(1),
+              QStringList({"1 行目 移動: " + moved("d.txt"), "2 行目 失敗: " + changed,
+                           "---- 2 行目で中止: " + changed, ""}));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{changed + "\nジョブリストの 2 行目で停止しました（1 件処理済み）。"});
+    EXPECT_EQ(readBytes(e), "new");
+    EXPECT_EQ(readBytes(path("far/e.txt")), "e.txt");
+    EXPECT_EQ(readBytes(f), "longer.txt");
+    EXPECT_EQ(readBytes(path("far/longer.txt")), "longer.txt");
+    EXPECT_FALSE(QFile::exists(d));
 }
 
 TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
