@@ -291,7 +291,7 @@ def main():
         jobs = {"move within one file system":
                 MoveJob(near, [os.path.join(work, "move-left"), os.path.join(work, "move-right")])}
         far = FileSet(rng, count // 2, large["X"], "X")
-        many = FileSet(rng, count * 10, [], "Y", small_only=True)
+        many = FileSet(rng, 100 if options.small else 2000, [], "Y", small_only=True)
         needed = sum(far.sizes.values()) + sum(many.sizes.values())
         cross_folder = other_file_system(work, options.other_fs, needed, mounts)
         if cross_folder:

@@ -16,6 +16,7 @@
 #include <QTimeZone>
 
 #include <sys/stat.h>
+#include <utility>
 
 using namespace test_support;
 
@@ -123,7 +124,8 @@ TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     const auto moved = [&](const QString& name) {
         return path("src/" + name) + " → " + path("far/" + name);
     };
-    const QString a = source("a.txt"), b = source("b.txt"), c = source("c.txt");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        source(name);
     moveRecords({"a.txt", "b.txt", "gone", "c.txt"});
     EXPECT_FALSE(run(RunMode::Move));
     const QString notFound = QStringLiteral("ファイルが見つかりません: ") + path("src/gone");
@@ -136,17 +138,18 @@ TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     EXPECT_EQ(entriesOf(path("far")), QStringList({"a.txt", "b.txt"}));
 
     // A source replaced while its move waits is another file: it stays, and so do the sources
-    // of the moves after it, beside their copies.
+    // of the moves after it, beside their copies. The second source is replaced (by a rename,
+    // so that its inode is new) while the third file, of 10 bytes, is copied.
     struct ReplaceWhileCopying : CopyProgress {
-        QString replaced, replacement;
+        QString replaced;
         bool fileCopyAdvanced(qint64, qint64 total) override {
-            if (total == 10 && !replacement.isEmpty()) {
-                EXPECT_TRUE(writeBytes(replacement, "new"));
-                EXPECT_EQ(::rename(QFile::encodeName(replacement).constData(),
-                                   QFile::encodeName(replaced).constData()),
-                          0);
-                replacement.clear();
-            }
+            if (total != 10 || replaced.isEmpty())
+                return true;
+            const QString path = std::exchange(replaced, {});
+            EXPECT_TRUE(writeBytes(path + ".new", "new"));
+            EXPECT_EQ(::rename(QFile::encodeName(path + ".new").constData(),
+                               QFile::encodeName(path).constData()),
+                      0);
             return true;
         }
     } replace;
@@ -154,7 +157,6 @@ TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     m_prompter.messages.clear();
     const QString d = source("d.txt"), e = source("e.txt"), f = source("longer.txt");
     replace.replaced = e;
-    replace.replacement = path("src/e.new");
     moveRecords({"d.txt", "e.txt", "longer.txt"});
     EXPECT_FALSE(run(RunMode::Move, QString(), &replace));
     const QString changed =
