@@ -34,11 +34,10 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
     if (lstat(sourceName.constData(), &sourceInfo) != 0)
         return errnoFailure(source);
     // Finishing the batch only deletes sources: a source it deleted fails below.
-    if (m_moves.mustFinishBefore(source, sourceInfo, target)) {
-        const Result finished = m_moves.finish();
-        if (!finished.ok())
-            return finished;
-    }
+    const Result finished =
+        m_moves.touches(source, sourceInfo, target) ? m_moves.finish() : m_moves.flushWhenFull();
+    if (!finished.ok())
+        return finished;
     // A symbolic link is moved as the file it points to, as a copy would.
     if (S_ISREG(sourceInfo.st_mode)) {
         bool same = false;

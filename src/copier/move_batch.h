@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -17,6 +18,10 @@
 // two flushes per file; a batch makes up to a thousand copies durable with one
 // flush of each file system (syncfs) and of each destination folder, and only
 // then deletes their sources. A killed run leaves duplicates, never a loss.
+//
+// A full batch is flushed in the background while the next one is copied;
+// its sources are deleted, in this thread, when the next batch is full or
+// the moves are finished.
 class MoveBatch {
   public:
     // Told of each move whose source is gone, in the order the moves were added.
@@ -33,19 +38,22 @@ class MoveBatch {
     // copy, now waits to be deleted.
     void add(const QString& source, const struct stat& sourceInfo, const QString& target);
 
-    // Whether the batch must be finished before a move of this source (as
-    // lstat describes it) to this target: it is full or a second old, or it
-    // holds either path as a source or a target.
-    bool mustFinishBefore(const QString& source, const struct stat& sourceInfo,
-                          const QString& target) const;
+    // Whether a move of this source (as lstat describes it) to this target
+    // touches a waiting move's source or target, so that the moves must be
+    // finished first.
+    bool touches(const QString& source, const struct stat& sourceInfo, const QString& target) const;
+
+    // When the batch is full or a second old, completes the batch flushed in
+    // the background before and starts flushing this one.
+    Result flushWhenFull();
 
     // Whether a move of this source waits in the batch.
     bool holdsSource(const QString& source) const { return m_sources.contains(source); }
 
     // Makes the waiting copies and their folder entries durable, then deletes
     // each source, in order, after checking that it is still the file that
-    // was copied. The batch is empty afterwards. A failure stops there: the
-    // moves after it stay undone, with their sources and their copies.
+    // was copied. Nothing waits afterwards. A failure stops there: the moves
+    // after it stay undone, with their sources and their copies.
     Result finish();
 
   private:
@@ -56,12 +64,16 @@ class MoveBatch {
         QString target;
     };
 
-    Result makeDurable();
+    Result startFlush();
+    Result completeFlush();
     Result deleteSource(const Waiting& move) const;
-    void clear();
+    Result abandonedAfter(const Result& failure);
 
     Completed m_completed;
-    std::vector<Waiting> m_moves;
+    std::vector<Waiting> m_moves;    // copied, not yet being flushed
+    std::vector<Waiting> m_flushing; // being flushed in the background
+    std::future<Result> m_flushed;   // the outcome of that flush
+    // The sources and targets of both.
     QSet<QString> m_sources;
     QSet<QString> m_targets;
     QSet<FileId> m_sourceIds;

@@ -13,11 +13,31 @@
 
 namespace {
 
-// When a batch is finished: enough files that a flush costs little per file,
-// few enough that a failure or a kill leaves a small batch behind.
+// When a batch is full: enough files that a flush costs little per file, few
+// enough that a failure or a kill leaves a small batch behind.
 constexpr std::size_t kMaxMoves = 1000;
 constexpr qint64 kMaxBytes = qint64(256) << 20;
 constexpr std::chrono::seconds kMaxAge(1);
+
+// A destination folder of a batch, open, and whether its whole file system is
+// to be flushed with it (once for each file system, unless each copy was).
+struct FolderToFlush {
+    FileDescriptor fd;
+    bool withFileSystem;
+    QString path;
+};
+
+// Runs in the background: touches nothing but its folders.
+Result flushFolders(const std::vector<FolderToFlush>& folders) {
+    for (const FolderToFlush& folder : folders) {
+        if (folder.withFileSystem && syncfs(folder.fd.get()) != 0)
+            return errnoFailure(folder.path);
+        // File systems that cannot flush a folder say so with EINVAL.
+        if (fsync(folder.fd.get()) != 0 && errno != EINVAL)
+            return errnoFailure(folder.path);
+    }
+    return Result::success();
+}
 
 } // namespace
 
@@ -45,53 +65,76 @@ void MoveBatch::add(const QString& source, const struct stat& sourceInfo, const 
     m_bytes += sourceInfo.st_size;
 }
 
-bool MoveBatch::mustFinishBefore(const QString& source, const struct stat& sourceInfo,
-                                 const QString& target) const {
-    if (m_moves.empty())
-        return false;
-    return m_moves.size() >= kMaxMoves || m_bytes >= kMaxBytes ||
-           std::chrono::steady_clock::now() - m_started >= kMaxAge || m_sources.contains(source) ||
-           m_targets.contains(source) || m_sources.contains(target) || m_targets.contains(target) ||
+bool MoveBatch::touches(const QString& source, const struct stat& sourceInfo,
+                        const QString& target) const {
+    return m_sources.contains(source) || m_targets.contains(source) || m_sources.contains(target) ||
+           m_targets.contains(target) ||
            m_sourceIds.contains(FileId{sourceInfo.st_dev, sourceInfo.st_ino});
 }
 
-Result MoveBatch::finish() {
-    Result result = makeDurable();
-    for (std::size_t i = 0; result.ok() && i < m_moves.size(); ++i) {
-        result = deleteSource(m_moves[i]);
-        if (result.ok() && m_completed)
-            m_completed(m_moves[i].source, m_moves[i].target);
-    }
-    clear();
-    return result;
+Result MoveBatch::flushWhenFull() {
+    if (m_moves.empty() || (m_moves.size() < kMaxMoves && m_bytes < kMaxBytes &&
+                            std::chrono::steady_clock::now() - m_started < kMaxAge))
+        return Result::success();
+    Result result = completeFlush();
+    if (result.ok())
+        result = startFlush();
+    return result.ok() ? result : abandonedAfter(result);
 }
 
-// Each destination folder is flushed once, and each file system once with
-// syncfs, which writes every copy on it; on FUSE file systems each copy was
-// flushed before it was named.
-Result MoveBatch::makeDurable() {
-    QSet<QString> folders;
-    QSet<dev_t> synced;
+Result MoveBatch::finish() {
+    Result result = completeFlush();
+    if (result.ok() && !m_moves.empty())
+        result = startFlush();
+    if (result.ok())
+        result = completeFlush();
+    return result.ok() ? result : abandonedAfter(result);
+}
+
+// The copies were named before the flush starts, so that syncfs writes them.
+Result MoveBatch::startFlush() {
+    std::vector<FolderToFlush> folders;
+    QSet<QString> seen;
+    QSet<dev_t> fileSystems;
     for (const Waiting& move : m_moves) {
         const QString folder = folderOf(move.target);
-        if (folders.contains(folder))
+        if (seen.contains(folder))
             continue;
-        folders.insert(folder);
-        const FileDescriptor fd(
+        seen.insert(folder);
+        FileDescriptor fd(
             ::open(encodedPath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat info;
         if (fd.get() < 0 || fstat(fd.get(), &info) != 0)
             return errnoFailure(folder);
-        if (!synced.contains(info.st_dev) && !flushesEachCopy(fd.get(), info.st_dev)) {
-            if (syncfs(fd.get()) != 0)
-                return errnoFailure(folder);
-            synced.insert(info.st_dev);
-        }
-        // File systems that cannot flush a folder say so with EINVAL.
-        if (fsync(fd.get()) != 0 && errno != EINVAL)
-            return errnoFailure(folder);
+        const bool withFileSystem =
+            !fileSystems.contains(info.st_dev) && !flushesEachCopy(fd.get(), info.st_dev);
+        fileSystems.insert(info.st_dev);
+        folders.push_back({std::move(fd), withFileSystem, folder});
     }
+    m_flushing = std::exchange(m_moves, {});
+    m_bytes = 0;
+    m_flushed = std::async(std::launch::async, flushFolders, std::move(folders));
     return Result::success();
+}
+
+// Waits for the batch being flushed, then deletes its sources in order.
+Result MoveBatch::completeFlush() {
+    if (m_flushing.empty())
+        return Result::success();
+    Result result = m_flushed.get();
+    for (const Waiting& move : m_flushing) {
+        if (result.ok())
+            result = deleteSource(move);
+        if (!result.ok())
+            break;
+        m_sources.remove(move.source);
+        m_targets.remove(move.target);
+        m_sourceIds.remove(move.sourceId);
+        if (m_completed)
+            m_completed(move.source, move.target);
+    }
+    m_flushing.clear();
+    return result;
 }
 
 // A source that was replaced while its move waited is another file: it stays.
@@ -104,10 +147,13 @@ Result MoveBatch::deleteSource(const Waiting& move) const {
     return deleteFile(move.source);
 }
 
-void MoveBatch::clear() {
+// After a failure the run stops: no move after it is completed.
+Result MoveBatch::abandonedAfter(const Result& failure) {
     m_moves.clear();
+    m_flushing.clear();
     m_sources.clear();
     m_targets.clear();
     m_sourceIds.clear();
     m_bytes = 0;
+    return failure;
 }
