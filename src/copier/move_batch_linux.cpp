@@ -113,7 +113,9 @@ Result MoveBatch::startFlush() {
     }
     m_flushing = std::exchange(m_moves, {});
     m_bytes = 0;
-    m_flushed = std::async(std::launch::async, flushFolders, std::move(folders));
+    // Where no thread can be started, the flush runs when it is waited for.
+    m_flushed =
+        std::async(std::launch::async | std::launch::deferred, flushFolders, std::move(folders));
     return Result::success();
 }
 
