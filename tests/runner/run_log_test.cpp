@@ -172,6 +172,23 @@ TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     EXPECT_EQ(readBytes(f), "longer.txt");
     EXPECT_EQ(readBytes(path("far/longer.txt")), "longer.txt");
     EXPECT_FALSE(QFile::exists(d));
+
+    // A cancel while the third file is copied: the two before it are moved, and counted.
+    struct CancelLongerFile : CopyProgress {
+        bool fileCopyAdvanced(qint64, qint64 total) override { return total != 10; }
+    } cancel;
+    QFile::remove(path("app/_Fennick.log"));
+    m_prompter.messages.clear();
+    moveRecords({"g.txt", "h.txt", "longer.txt"});
+    source("g.txt");
+    source("h.txt");
+    EXPECT_FALSE(run(RunMode::Move, QString(), &cancel));
+    EXPECT_EQ(logLines().mid(1),
+              QStringList({"1 行目 移動: " + moved("g.txt"), "2 行目 移動: " + moved("h.txt"),
+                           "3 行目 キャンセル", "---- 3 行目でキャンセル", ""}));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{"処理を中止しました。（3 件中 2 件を処理済み）"});
+    EXPECT_EQ(entriesOf(path("src")), QStringList({"c.txt", "e.txt", "longer.txt"}));
 }
 
 TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
