@@ -54,6 +54,7 @@ set(FENNICK_COPIER_SOURCES
     copier/file_operations.h
     copier/file_paths.h copier/file_paths_linux.cpp
     copier/gio_trash.h copier/gio_trash_linux.cpp
+    copier/move_batch.h copier/move_batch_linux.cpp
     copier/target_guard.h
     copier/temporary_file.h copier/temporary_file_linux.cpp
     copier/trash.h copier/trash_linux.cpp

@@ -48,6 +48,9 @@ QString errorSentence(ErrorKind kind) {
         return QStringLiteral("確認に応答がなかったため、実行を中止しました");
     case ErrorKind::UnfaithfulText:
         return QStringLiteral("文字コードを正しく読み取れないファイルは書き換えません");
+    case ErrorKind::SourceReplaced:
+        return QStringLiteral(
+            "移動を待つ間に移動元のファイルが置き換えられたため、削除しませんでした");
     case ErrorKind::Other:
         break;
     }

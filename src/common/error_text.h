@@ -26,6 +26,7 @@ enum class ErrorKind {
     WrittenByThisRun,
     NoAnswer,
     UnfaithfulText,
+    SourceReplaced,
     Other,
 };
 

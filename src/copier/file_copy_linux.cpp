@@ -13,9 +13,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
-FileOperations::FileOperations(TargetGuard& guard, CopyProgress* progress, bool verify)
-    : m_guard(guard), m_progress(progress), m_verify(verify) {}
+FileOperations::FileOperations(TargetGuard& guard, CopyProgress* progress, bool verify,
+                               MoveBatch::Completed moveCompleted)
+    : m_guard(guard), m_progress(progress), m_verify(verify), m_moves(std::move(moveCompleted)) {}
 
 Result FileOperations::copyFile(const QString& source, const QString& target) {
     return copyFile(source, target, Purpose::Copy);
@@ -93,7 +95,8 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
                               temporary.fd(), targetName, copyInfo};
     if (!keepAttributes(files, purpose == Purpose::Move ? KeptAttributes::OfAMove
                                                         : KeptAttributes::OfACopy) ||
-        (purpose == Purpose::Move && fsync(temporary.fd()) != 0))
+        (purpose == Purpose::Move && m_moves.flushesEachCopy(temporary.fd(), copyInfo.st_dev) &&
+         fsync(temporary.fd()) != 0))
         return errnoFailure(target);
     // The copy keeps its inode under the target's name.
     const std::optional<FileId> replaced =

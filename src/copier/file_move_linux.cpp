@@ -9,23 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// Flushes a folder's entries, so that a file just named there survives a
-// power cut. File systems that cannot flush a folder say so with EINVAL.
-bool flushFolder(const QString& folder) {
-    const int fd = ::open(encodedPath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool flushed = fsync(fd) == 0 || errno == EINVAL;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return flushed;
-}
-
-} // namespace
-
 // The device of a folder, looked up once for each folder in a row.
 std::optional<dev_t> FileOperations::folderDevice(const QString& folder) {
     if (folder != m_lastFolder) {
@@ -98,6 +81,11 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
     struct stat sourceInfo;
     if (lstat(sourceName.constData(), &sourceInfo) != 0)
         return errnoFailure(source);
+    // Finishing the batch only deletes sources: a source it deleted fails below.
+    const Result finished =
+        m_moves.touches(source, sourceInfo, target) ? m_moves.finish() : m_moves.flushWhenFull();
+    if (!finished.ok())
+        return finished;
     const Result allowed = m_guard.mayMove(source, sourceInfo);
     if (!allowed.ok())
         return allowed;
@@ -106,11 +94,16 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
         if (std::optional<Result> renamed = renameFile(sourceName, source, target, sourceInfo))
             return *renamed;
     }
+    // A source that could not be deleted would leave the whole batch's
+    // copies behind as duplicates: its folder must allow it first.
+    const QString sourceFolder = folderOf(source);
+    if (access(encodedPath(sourceFolder).constData(), W_OK | X_OK) != 0)
+        return errno == EROFS
+                   ? errnoFailure(sourceFolder)
+                   : Result::failure(describeError(ErrorKind::AccessDenied, sourceFolder));
     // The source goes only when its copy, under its name, is on the disk.
     const Result copied = copyFile(source, target, Purpose::Move);
-    if (!copied.ok())
-        return copied;
-    if (!flushFolder(folderOf(target)))
-        return errnoFailure(folderOf(target));
-    return deleteFile(source);
+    if (copied.ok())
+        m_moves.add(source, sourceInfo, target, m_checkedHash);
+    return copied;
 }

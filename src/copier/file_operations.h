@@ -2,6 +2,7 @@
 
 #include "common/result.h"
 #include "copier/target_guard.h"
+#include "copier/move_batch.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,9 +25,10 @@ class FileOperations {
     // hears how each file's copy advances and may cancel it (see CopyProgress).
     // With `verify`, each copy (a move's across file systems too) is read back
     // before it takes its name and must hash as its source did (see
-    // verified_copy.h); it is never a clone.
+    // verified_copy.h); it is never a clone. `moveCompleted` hears of each move
+    // across file systems when its source is gone.
     explicit FileOperations(TargetGuard& guard, CopyProgress* progress = nullptr,
-                            bool verify = false);
+                            bool verify = false, MoveBatch::Completed moveCompleted = {});
 
     // The hash of the last file copied or moved, as checked ("xxh128:" and
     // 32 hexadecimal digits), or empty when it was not checked.
@@ -44,9 +46,16 @@ class FileOperations {
     // Moves one file to a target path, replacing an existing file there.
     // Within one file system the file is renamed; otherwise it is copied,
     // keeping also its owner and extended attributes where the target allows
-    // them, the copy and its folder entry are flushed to disk, and only then
-    // the source is deleted.
+    // them, and the source waits in a batch (see MoveBatch) until the copy and
+    // its folder entry are flushed to disk; only then it is deleted. The
+    // batch is finished first when this move touches a path that waits in it.
     Result moveFile(const QString& source, const QString& target);
+
+    // Whether the move of this source waits for its source to be deleted.
+    bool isMoveWaiting(const QString& source) const { return m_moves.holdsSource(source); }
+
+    // Completes the waiting moves: see MoveBatch::finish().
+    Result finishMoves() { return m_moves.finish(); }
 
   private:
     enum class Purpose { Copy, Move };
@@ -72,6 +81,7 @@ class FileOperations {
     std::set<std::pair<dev_t, dev_t>> m_crossDevices;
     QString m_lastFolder;
     dev_t m_lastFolderDevice = 0;
+    MoveBatch m_moves;
 };
 
 // Deletes one file (not a folder).

@@ -32,9 +32,13 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
     const QString jobList = jobListPath(appFolder, profileText);
     m_writtenTargets = WrittenTargets();
     m_files.emplace(m_writtenTargets, m_copyProgress,
-                    switchSetting(settings.verifyText) == SwitchSetting::On);
+                    switchSetting(settings.verifyText) == SwitchSetting::On,
+                    [this](const QString& source, const QString& target, const QByteArray& hash) {
+                        moveCompleted(source, target, hash);
+                    });
     m_trash = switchSetting(settings.trashText);
     m_recordsDone = 0;
+    m_stoppedAtLine = 0;
     // The job list is counted once, for the progress, or for the message of
     // a cancelled run.
     std::optional<qint64> recordCount;
@@ -42,7 +46,6 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
         recordCount = JobListReader::countLines(jobList);
         m_progress->runStarting(*recordCount);
     }
-    m_stoppedAtLine = 0;
     Result result = checkVerifySetting(settings);
     if (result.ok())
         result = runRecords(mode, jobList, settings);
@@ -71,18 +74,48 @@ Result JobRunner::runRecords(RunMode mode, const QString& jobList, const RunSett
     std::optional<JobRecord> record;
     while (result.ok() && (record = reader.next())) {
         m_log->recordStarting(reader.lineNumber());
-        if (m_progress && !m_progress->recordStarting(m_recordsDone, record->source))
+        const qint64 started = m_recordsDone + qint64(m_waitingMoveLines.size());
+        if (m_progress && !m_progress->recordStarting(started, record->source))
             result = Result::cancelled();
         else
             result = runRecord(mode, *record, settings);
-        if (result.ok())
-            ++m_recordsDone;
+        if (!result.ok())
+            m_stoppedAtLine = reader.lineNumber();
+        else if (m_files->isMoveWaiting(record->source))
+            m_waitingMoveLines.push_back(reader.lineNumber());
         else
-            m_log->recordFailed(result);
+            ++m_recordsDone;
     }
     if (result.ok() && reader.failed())
         result = Result::failure(reader.error());
-    m_stoppedAtLine = result.ok() ? 0 : reader.lineNumber();
+    result = completeWaitingMoves(result);
+    if (!result.ok() && m_stoppedAtLine == 0)
+        m_stoppedAtLine = reader.lineNumber();
+    return result;
+}
+
+// A move across file systems is done, and logged, once its source is gone.
+void JobRunner::moveCompleted(const QString& source, const QString& target,
+                              const QByteArray& hash) {
+    m_log->movedEarlier(m_waitingMoveLines.front(), source, target, hash);
+    m_waitingMoveLines.pop_front();
+    ++m_recordsDone;
+}
+
+// The moves whose sources wait are completed before the run ends, also when it
+// stops at an error or a cancel: what was done stays done, and the log and the
+// count stay true. A move that cannot be completed stops the run on its own
+// record's line; the moves after it keep their sources, beside their copies.
+Result JobRunner::completeWaitingMoves(Result result) {
+    const Result moved = m_files->finishMoves();
+    if (!moved.ok())
+        result = moved;
+    if (!m_waitingMoveLines.empty()) {
+        m_stoppedAtLine = m_waitingMoveLines.front();
+        m_waitingMoveLines.clear();
+    }
+    if (!result.ok() && m_stoppedAtLine > 0)
+        m_log->recordFailed(m_stoppedAtLine, result);
     return result;
 }
 
@@ -106,7 +139,8 @@ Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     if (result.ok())
         result = mode == RunMode::Move ? m_files->moveFile(record.source, target)
                                        : m_files->copyFile(record.source, target);
-    if (result.ok())
+    // A move that waits for its source to go is logged when it is gone.
+    if (result.ok() && !m_files->isMoveWaiting(record.source))
         m_log->transferred(mode, record.source, target, m_files->checkedHash());
     return result;
 }

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <deque>
 
 class CopyProgress;
 class Prompter;
@@ -46,6 +47,8 @@ class JobRunner {
     Result askAndDelete(const QString& source);
     Result deleteMatch(const QString& path, const QString& source);
     Result finish(RunMode mode, const RunSettings& settings);
+    void moveCompleted(const QString& source, const QString& target, const QByteArray& hash);
+    Result completeWaitingMoves(Result result);
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
@@ -55,6 +58,8 @@ class JobRunner {
     RunLog m_noLog;
     RunLog* m_log = &m_noLog;
     SwitchSetting m_trash = SwitchSetting::Off; // of the run under way
-    qint64 m_recordsDone = 0;                 // in the current run
-    qint64 m_stoppedAtLine = 0;               // the job list line of the record that failed, or 0
+    qint64 m_recordsDone = 0;                   // in the current run
+    qint64 m_stoppedAtLine = 0; // the job list line of the record that failed, or 0
+    // The job list lines of the moves whose sources wait to be deleted, oldest first.
+    std::deque<qint64> m_waitingMoveLines;
 };

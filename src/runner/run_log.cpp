@@ -54,7 +54,17 @@ void RunLog::recordStarting(qint64 lineNumber) {
 
 void RunLog::transferred(RunMode mode, const QString& source, const QString& target,
                          const QByteArray& hash) {
-    beginRecordLine(modeName(mode));
+    transferLine(m_lineNumber, mode, source, target, hash);
+}
+
+void RunLog::movedEarlier(qint64 lineNumber, const QString& source, const QString& target,
+                          const QByteArray& hash) {
+    transferLine(lineNumber, RunMode::Move, source, target, hash);
+}
+
+void RunLog::transferLine(qint64 lineNumber, RunMode mode, const QString& source,
+                          const QString& target, const QByteArray& hash) {
+    beginRecordLine(modeName(mode), lineNumber);
     appendEscapedUtf8(m_line, source);
     m_line += " → ";
     appendEscapedUtf8(m_line, target);
@@ -66,13 +76,13 @@ void RunLog::transferred(RunMode mode, const QString& source, const QString& tar
 }
 
 void RunLog::deleted(const QString& path, const QString& pattern) {
-    beginRecordLine("削除");
+    beginRecordLine("削除", m_lineNumber);
     appendMatch(path, pattern);
     writeLine();
 }
 
 void RunLog::trashed(const QString& path, const QString& pathInTrash, const QString& pattern) {
-    beginRecordLine("ごみ箱へ");
+    beginRecordLine("ごみ箱へ", m_lineNumber);
     appendMatch(path, pattern);
     m_line += " → ";
     appendEscapedUtf8(m_line, pathInTrash);
@@ -80,18 +90,18 @@ void RunLog::trashed(const QString& path, const QString& pathInTrash, const QStr
 }
 
 void RunLog::skipped(const QString& path) {
-    beginRecordLine("スキップ（いいえ）");
+    beginRecordLine("スキップ（いいえ）", m_lineNumber);
     appendEscapedUtf8(m_line, path);
     writeLine();
 }
 
-void RunLog::recordFailed(const Result& failure) {
-    m_failedLine = m_lineNumber;
+void RunLog::recordFailed(qint64 lineNumber, const Result& failure) {
+    m_failedLine = lineNumber;
     if (failure.isCancelled()) {
-        beginRecordLine("キャンセル");
+        beginRecordLine("キャンセル", lineNumber);
         m_line.chop(2); // a cancel has no details after ": "
     } else {
-        beginRecordLine("失敗");
+        beginRecordLine("失敗", lineNumber);
         appendEscapedUtf8(m_line, failure.error());
     }
     writeLine();
@@ -117,9 +127,9 @@ void RunLog::runEnded(const Result& result) {
 }
 
 // "<line number> 行目 <outcome>: ", the details to follow.
-void RunLog::beginRecordLine(QByteArrayView outcome) {
+void RunLog::beginRecordLine(QByteArrayView outcome, qint64 lineNumber) {
     m_line.truncate(0);
-    appendNumber(m_line, m_lineNumber);
+    appendNumber(m_line, lineNumber);
     m_line += " 行目 ";
     m_line += outcome;
     m_line += ": ";

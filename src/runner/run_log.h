@@ -34,6 +34,10 @@ class RunLog {
     // checked, ends the line ("xxh128:" and 32 hexadecimal digits).
     void transferred(RunMode mode, const QString& source, const QString& target,
                      const QByteArray& hash = {});
+    // A move whose source was deleted after later records had started, on its
+    // own record's line.
+    void movedEarlier(qint64 lineNumber, const QString& source, const QString& target,
+                      const QByteArray& hash = {});
     // A file deleted for good; pattern is the record's source when it held
     // wildcards, and empty otherwise.
     void deleted(const QString& path, const QString& pattern);
@@ -41,8 +45,8 @@ class RunLog {
     // A file left alone because the user answered No.
     void skipped(const QString& path);
 
-    // The record started last failed, or the user cancelled the run there.
-    void recordFailed(const Result& failure);
+    // The record on that line failed, or the user cancelled the run there.
+    void recordFailed(qint64 lineNumber, const Result& failure);
 
     // The closing line: the number of records carried out, or where the run
     // was cancelled, or the error that stopped it and, when a record failed,
@@ -50,7 +54,9 @@ class RunLog {
     void runEnded(const Result& result);
 
   private:
-    void beginRecordLine(QByteArrayView outcome);
+    void transferLine(qint64 lineNumber, RunMode mode, const QString& source,
+                      const QString& target, const QByteArray& hash);
+    void beginRecordLine(QByteArrayView outcome, qint64 lineNumber);
     void appendMatch(const QString& path, const QString& pattern);
     void writeLine();
 

@@ -10,7 +10,8 @@ not counted and is tried again). After each trial:
   - every file of a move is whole at its source or at its destination;
   - every destination name holds the whole old content or the whole new content;
   - temporary files (names starting ".fennick-") are counted and removed.
-Moves across file systems need a second file system: /dev/shm when it is one (with
+A move of 2,000 small files across file systems (1,000 in a batch whose sources are deleted
+together) is killed too. Moves across file systems need a second file system: /dev/shm when it is one (with
 room), else a small tmpfs mounted for the run (root only), else they are left out.
 Exit status: 0 nothing lost, 1 a source lost or a partial destination, 2 set-up error.
 """
@@ -43,17 +44,19 @@ class FileSet:
     """Files of mixed sizes whose every MiB carries the set's tag, the file's name and the
     block's index, so that a cut, a mix of two versions or a reordering never passes."""
 
-    def __init__(self, rng, count, large_mib, tag):
+    def __init__(self, rng, count, large_mib, tag, small_only=False):
         self.tag = tag
         self.sizes = {}
         for index in range(count):
             if index < len(large_mib):
                 size = large_mib[index] * MIB
+            elif small_only:
+                size = rng.randrange(0, 8 * 1024)
             elif index % 10 == 1:
                 size = rng.randrange(256 * 1024, 3 * MIB)
             else:
                 size = rng.randrange(0, 48 * 1024)
-            self.sizes[f"{index:03d}.bin"] = size
+            self.sizes[f"{index:04d}.bin"] = size
         self.hashes = {}
 
     def write(self, folder, base_block):
@@ -288,11 +291,15 @@ def main():
         jobs = {"move within one file system":
                 MoveJob(near, [os.path.join(work, "move-left"), os.path.join(work, "move-right")])}
         far = FileSet(rng, count // 2, large["X"], "X")
-        cross_folder = other_file_system(work, options.other_fs, sum(far.sizes.values()), mounts)
+        many = FileSet(rng, 100 if options.small else 2000, [], "Y", small_only=True)
+        needed = sum(far.sizes.values()) + sum(many.sizes.values())
+        cross_folder = other_file_system(work, options.other_fs, needed, mounts)
         if cross_folder:
-            far.write(os.path.join(work, "cross-home"), base_block)
-            jobs["move across file systems"] = MoveJob(
-                far, [os.path.join(work, "cross-home"), cross_folder])
+            for files, label, name in [(far, "move across file systems", "cross"),
+                                       (many, "batched move across file systems", "batch")]:
+                files.write(os.path.join(work, name + "-home"), base_block)
+                jobs[label] = MoveJob(files, [os.path.join(work, name + "-home"),
+                                              os.path.join(cross_folder, name)])
         else:
             print("moves across file systems left out: no second file system with room")
 

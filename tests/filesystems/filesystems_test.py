@@ -14,6 +14,8 @@ On each file system, with a second file system (the work folder's own) as the ot
   - a copy within it is a clone where it shares blocks (btrfs, xfs); the table gives the time
     of a copy of 33 MiB (two files) within it until it is on the disk (`sync`), the program's
     against `cp --reflink=never`;
+  - 50 files moved into it and back out in one run, in batches whose sources are deleted
+    together (the moves back touch copies whose sources still wait, which finishes the batch);
   - a short round of the crash test's kills (tests/crash/crash_test.py --small).
 The SFTP share needs no SSH server: sshfs in passive mode talks to sftp-server over a pipe
 (socat), serving a folder of the work folder.
@@ -300,6 +302,23 @@ def check_name_clash(checks, job, point, home):
         checks.record("name clash", held, f"{first}, {second}: exit {status} {errors} {kept}")
 
 
+def check_batched_moves(checks, job, point, home):
+    """Files moved into the file system and, in the same run, back out again."""
+    origin, there = os.path.join(home, "batch"), os.path.join(point, "batch")
+    os.makedirs(origin)
+    os.makedirs(there)
+    contents = {f"b{i:02d}": os.urandom(4096) for i in range(50)}
+    for name, data in contents.items():
+        with open(os.path.join(origin, name), "wb") as f:
+            f.write(data)
+    status, errors = job.run("m", [(there, os.path.join(origin, n)) for n in contents] +
+                             [(origin, os.path.join(there, n)) for n in contents])
+    back = {n: open(os.path.join(origin, n), "rb").read() for n in os.listdir(origin)}
+    left = os.listdir(there)
+    checks.record("batched moves", status == 0 and back == contents and not left,
+                  f"exit {status} {errors}, {len(back)} back, {len(left)} left")
+
+
 def check_file_system(name, point, home, job, trials):
     checks = Checks(name, point)
     contents = make_sources(os.path.join(home, "a"), "A")
@@ -333,6 +352,7 @@ def check_file_system(name, point, home, job, trials):
 
     check_clone(checks, job, point)
     check_name_clash(checks, job, point, home)
+    check_batched_moves(checks, job, point, home)
 
     crash = run([sys.executable, CRASH_TEST, os.path.join(job.app, "Fennick"), "--small",
                  "--trials", str(trials), "--work", point, "--other-fs", home])
@@ -344,7 +364,7 @@ def check_file_system(name, point, home, job, trials):
 
 def print_table(all_checks, skipped):
     columns = ["data", "mtime", "mtime kept to", "mode", "ACL", "xattr (move)", "holes", "clone", "33 MiB copy within",
-               "ignores case", "name clash", "crash kills", "crash trials"]
+               "ignores case", "name clash", "batched moves", "crash kills", "crash trials"]
     def cell(value):
         return {True: "ok", False: "FAIL", None: "n/a"}.get(value, value)
     print("| file system | " + " | ".join(columns) + " |")

@@ -177,10 +177,24 @@ TEST_F(JobRunnerTest, MovesAcrossFileSystemsByCopyingFirst) {
         here.st_dev == there.st_dev)
         GTEST_SKIP() << "no second file system to move across";
     const QString a = source("a.txt");
-    writeJobList("3", {other.path() + "," + a});
+    const QString b = source("b.txt");
+    writeJobList("3", {other.path() + "," + a, other.path() + "," + b});
     EXPECT_TRUE(run(RunMode::Move));
-    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_EQ(entriesOf(path("src")), QStringList());
     EXPECT_EQ(readBytes(other.path() + "/a.txt"), "a.txt");
+
+    // A move back while the first move's source still waits to be deleted; the same source
+    // twice, whose second move finds it gone.
+    writeJobList("3", {path("src") + "," + other.path() + "/a.txt", other.path() + "," + a,
+                       path("src") + "," + other.path() + "/b.txt",
+                       path("src") + "," + other.path() + "/b.txt"});
+    EXPECT_FALSE(run(RunMode::Move));
+    EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("ファイルが見つかりません: ") +
+                                                     other.path() + "/b.txt" + stoppedAt(4, 3)});
+    EXPECT_EQ(entriesOf(path("src")), QStringList{"b.txt"});
+    EXPECT_EQ(entriesOf(other.path()), QStringList{"a.txt"});
+    EXPECT_EQ(readBytes(other.path() + "/a.txt"), "a.txt");
+    EXPECT_EQ(readBytes(b), "b.txt");
 }
 
 TEST_F(JobRunnerTest, DeletesPatternsWithoutPreview) {

@@ -10,6 +10,7 @@
 #include "runner/run_monitor.h"
 #include "support/fake_prompter.h"
 #include "support/file_helpers.h"
+#include "support/small_tmpfs.h"
 #include "support/temporary_app_folder.h"
 
 #include <QRegularExpression>
@@ -17,6 +18,7 @@
 #include <QTimeZone>
 
 #include <sys/stat.h>
+#include <utility>
 
 using namespace test_support;
 
@@ -106,6 +108,89 @@ TEST_F(RunLogTest, ACancelledRunSaysWhere) {
     writeJobList({path("out") + ',' + source("a.txt")});
     EXPECT_FALSE(run(RunMode::Copy, QString(), &cancel));
     EXPECT_EQ(logLines().mid(1), QStringList({"1 行目 キャンセル", "---- 1 行目でキャンセル", ""}));
+}
+
+// Moves onto another file system wait for their sources to be deleted in a batch. When the
+// run stops, the finished part of the batch is completed first, so that the log and the count
+// tell what was done; a move that cannot be completed stops the run on its own line.
+TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
+    const SmallTmpfs far(path("far"), "size=8m");
+    if (!far.isMounted())
+        GTEST_SKIP() << far.whyNot();
+    const auto moveRecords = [&](const QStringList& names) {
+        QStringList lines;
+        for (const QString& name : names)
+            lines.append(path("far") + ',' + path("src/" + name));
+        writeJobList(lines);
+    };
+    const auto moved = [&](const QString& name) {
+        return path("src/" + name) + " → " + path("far/" + name);
+    };
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        source(name);
+    moveRecords({"a.txt", "b.txt", "gone", "c.txt"});
+    EXPECT_FALSE(run(RunMode::Move));
+    const QString notFound = QStringLiteral("ファイルが見つかりません: ") + path("src/gone");
+    EXPECT_EQ(logLines().mid(1),
+              QStringList({"1 行目 移動: " + moved("a.txt"), "2 行目 移動: " + moved("b.txt"),
+                           "3 行目 失敗: " + notFound, "---- 3 行目で中止: " + notFound, ""}));
+    EXPECT_TRUE(
+        m_prompter.messageTexts().value(0).endsWith("3 行目で停止しました（2 件処理済み）。"));
+    EXPECT_EQ(entriesOf(path("src")), QStringList{"c.txt"});
+    EXPECT_EQ(entriesOf(path("far")), QStringList({"a.txt", "b.txt"}));
+
+    // A source replaced while its move waits is another file: it stays, and so do the sources
+    // of the moves after it, beside their copies. The second source is replaced (by a rename,
+    // so that its inode is new) while the third file, of 10 bytes, is copied.
+    struct ReplaceWhileCopying : CopyProgress {
+        QString replaced;
+        bool fileCopyAdvanced(qint64, qint64 total) override {
+            if (total != 10 || replaced.isEmpty())
+                return true;
+            const QString path = std::exchange(replaced, {});
+            EXPECT_TRUE(writeBytes(path + ".new", "new"));
+            EXPECT_EQ(::rename(QFile::encodeName(path + ".new").constData(),
+                               QFile::encodeName(path).constData()),
+                      0);
+            return true;
+        }
+    } replace;
+    QFile::remove(path("app/_Fennick.log"));
+    m_prompter.messages.clear();
+    const QString d = source("d.txt"), e = source("e.txt"), f = source("longer.txt");
+    replace.replaced = e;
+    moveRecords({"d.txt", "e.txt", "longer.txt"});
+    EXPECT_FALSE(run(RunMode::Move, QString(), &replace));
+    const QString changed =
+        QStringLiteral("移動を待つ間に移動元のファイルが置き換えられたため、削除しませんでした: ") +
+        e;
+    EXPECT_EQ(logLines().mid(1),
+              QStringList({"1 行目 移動: " + moved("d.txt"), "2 行目 失敗: " + changed,
+                           "---- 2 行目で中止: " + changed, ""}));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{changed + "\nジョブリストの 2 行目で停止しました（1 件処理済み）。"});
+    EXPECT_EQ(readBytes(e), "new");
+    EXPECT_EQ(readBytes(path("far/e.txt")), "e.txt");
+    EXPECT_EQ(readBytes(f), "longer.txt");
+    EXPECT_EQ(readBytes(path("far/longer.txt")), "longer.txt");
+    EXPECT_FALSE(QFile::exists(d));
+
+    // A cancel while the third file is copied: the two before it are moved, and counted.
+    struct CancelLongerFile : CopyProgress {
+        bool fileCopyAdvanced(qint64, qint64 total) override { return total != 10; }
+    } cancel;
+    QFile::remove(path("app/_Fennick.log"));
+    m_prompter.messages.clear();
+    moveRecords({"g.txt", "h.txt", "longer.txt"});
+    source("g.txt");
+    source("h.txt");
+    EXPECT_FALSE(run(RunMode::Move, QString(), &cancel));
+    EXPECT_EQ(logLines().mid(1),
+              QStringList({"1 行目 移動: " + moved("g.txt"), "2 行目 移動: " + moved("h.txt"),
+                           "3 行目 キャンセル", "---- 3 行目でキャンセル", ""}));
+    EXPECT_EQ(m_prompter.messageTexts(),
+              QStringList{"処理を中止しました。（3 件中 2 件を処理済み）"});
+    EXPECT_EQ(entriesOf(path("src")), QStringList({"c.txt", "e.txt", "longer.txt"}));
 }
 
 TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {

@@ -2,9 +2,10 @@
 // machine's own would allow, and to record the order of the calls that make a move durable.
 //   FENNICK_REFUSE="fchmod=EPERM,fsetxattr=EOPNOTSUPP,copy_file_range=0"
 //     the named calls fail with that error; "0" makes a read or copy return 0 (an early end);
-//     "O_TMPFILE=EOPNOTSUPP,renameat2=EINVAL" is a file system (FUSE) that has neither
-//   FENNICK_CALL_LOG=<file>   appends "fsync-file", "fsync-folder", "rename", "link" and
-//     "unlink" lines, one per call
+//     "O_TMPFILE=EOPNOTSUPP,renameat2=EINVAL" is a file system (FUSE) that has neither;
+//     "fstatfs=EIO" hides the kind of file system
+//   FENNICK_CALL_LOG=<file>   appends "fsync-file", "fsync-folder", "syncfs", "rename", "link"
+//     and "unlink" lines, one per call
 //   FENNICK_CORRUPT_INTO=<folder>   data on its way into a file in that folder (through write,
 //     pwrite, copy_file_range or a clone, also into an unnamed O_TMPFILE file there) arrives
 //     with the first byte of each block flipped, as from a faulty disk or cable
@@ -15,6 +16,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -239,6 +241,17 @@ int renameat2(int fromFolder, const char* from, int toFolder, const char* to, un
     }
 OPEN_REFUSING_TMPFILE(open)
 OPEN_REFUSING_TMPFILE(open64)
+
+// Refused, the file system's kind is unknown, and each copy is flushed on its own.
+int fstatfs(int fd, struct statfs* info) {
+    REFUSABLE("fstatfs");
+    return next<int (*)(int, struct statfs*)>("fstatfs")(fd, info);
+}
+
+int syncfs(int fd) {
+    logCall("syncfs");
+    return next<int (*)(int)>("syncfs")(fd);
+}
 
 int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
     logCall("link");
