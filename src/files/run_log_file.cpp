@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -18,6 +19,9 @@ namespace {
 // How often the log is opened anew when another run replaced it meanwhile.
 constexpr int kOpenAttempts = 8;
 constexpr qint64 kChunk = 1024 * 1024;
+// A block of lines is written when it is this large or this old.
+constexpr qsizetype kBlockSize = 64 * 1024;
+constexpr qint64 kBlockMilliseconds = 100;
 
 void sayThereIsNoLog(const QString& path) {
     const QByteArray note =
@@ -100,6 +104,14 @@ void dropOldestRuns(int fd, const QString& path, const struct stat& info,
     kept.commit(info.st_mode & 07777);
 }
 
+// The coarse clock is read without a system call and in a few instructions,
+// once for each line.
+qint64 coarseMilliseconds() {
+    struct timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 } // namespace
 
 QString runLogFilePath() {
@@ -145,6 +157,7 @@ void RunLogFile::open(const QString& path, const RunLogLimits& limits) {
 }
 
 RunLogFile::~RunLogFile() {
+    flush();
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -152,14 +165,26 @@ RunLogFile::~RunLogFile() {
 void RunLogFile::appendLine(QByteArrayView line) {
     if (m_fd < 0)
         return;
+    const qint64 now = coarseMilliseconds();
+    if (m_block.isEmpty())
+        m_blockBegan = now;
+    m_block += line;
+    if (m_block.size() >= kBlockSize || now - m_blockBegan >= kBlockMilliseconds)
+        flush();
+}
+
+void RunLogFile::flush() {
+    if (m_fd < 0 || m_block.isEmpty())
+        return;
     ssize_t written;
     do
-        written = ::write(m_fd, line.data(), size_t(line.size()));
+        written = ::write(m_fd, m_block.constData(), size_t(m_block.size()));
     while (written < 0 && errno == EINTR);
     // After a failed or short write the rest of the run is not logged, so
     // that no line is glued to a broken one.
-    if (written != line.size()) {
+    if (written != m_block.size()) {
         ::close(m_fd);
         m_fd = -1;
     }
+    m_block.truncate(0);
 }

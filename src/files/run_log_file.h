@@ -20,9 +20,12 @@ struct RunLogLimits {
     qint64 trimmedSize = 0;
 };
 
-// A log file open for appending, one line at a time. Each line reaches the
-// file with one write, without waiting for the disk, so that a killed run
-// still leaves every line written before. The log is never reached through a
+// A log file open for appending, one line at a time. Lines are gathered in
+// memory and written in blocks of whole lines, without waiting for the disk:
+// a block goes out when it reaches 64 KiB, when a line is added a tenth of a
+// second or more after the block began, on flush() and when the file is
+// closed. A killed run thus leaves every line but those of its last moments,
+// and never a broken line unless a write itself failed. The log is never reached through a
 // symbolic link: a link, or anything else that is not an ordinary file, in
 // its place means no log for this run, said once on standard error. A log
 // that cannot be opened or written otherwise is given up silently: the log
@@ -43,9 +46,13 @@ class RunLogFile {
     // it when it is over the limit.
     void open(const QString& path, const RunLogLimits& limits);
 
-    // Writes one line, which ends in a line feed, in UTF-8.
+    // Adds one line, which ends in a line feed, in UTF-8.
     void appendLine(QByteArrayView line);
+    // Writes the lines gathered so far.
+    void flush();
 
   private:
     int m_fd = -1;
+    QByteArray m_block;      // lines not yet written
+    qint64 m_blockBegan = 0; // milliseconds on the coarse monotonic clock
 };

@@ -55,14 +55,13 @@ bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings&
         result = finish(mode, settings);
     m_log->runEnded(result);
     if (result.isCancelled()) {
-        m_prompter.showMessage(
-            QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
-                .arg(recordCount ? *recordCount : JobListReader::countLines(jobList))
-                .arg(m_recordsDone));
+        showMessage(QStringLiteral("処理を中止しました。（%1 件中 %2 件を処理済み）")
+                        .arg(recordCount ? *recordCount : JobListReader::countLines(jobList))
+                        .arg(m_recordsDone));
         return false;
     }
     if (!result.ok()) {
-        m_prompter.showMessage(stopMessage(result.error(), m_stoppedAtLine, m_recordsDone));
+        showMessage(stopMessage(result.error(), m_stoppedAtLine, m_recordsDone));
         return false;
     }
     return true;
@@ -179,7 +178,7 @@ Result JobRunner::askAndDelete(const QString& source) {
         return found.status;
     const QStringList& matches = found.value;
     if (matches.isEmpty()) {
-        const Answer answer = m_prompter.askYesNo(kDeleteQuestion, kDeleteCaption);
+        const Answer answer = askYesNo(kDeleteQuestion);
         if (answer == Answer::None)
             return noAnswer(source);
         if (answer == Answer::No) {
@@ -192,7 +191,7 @@ Result JobRunner::askAndDelete(const QString& source) {
     }
     for (const QString& match : matches) {
         const QString name = match.mid(match.lastIndexOf(QLatin1Char('/')) + 1);
-        const Answer answer = m_prompter.askYesNo(name + kDeleteQuestion, kDeleteCaption);
+        const Answer answer = askYesNo(name + kDeleteQuestion);
         if (answer == Answer::None)
             return noAnswer(match);
         if (answer == Answer::No) {
@@ -226,10 +225,22 @@ Result JobRunner::finish(RunMode mode, const RunSettings& settings) {
     case PreviewMode::NotANumber:
         return previewNotANumber(settings);
     case PreviewMode::On:
-        m_prompter.showMessage(settings.completionText(mode));
+        showMessage(settings.completionText(mode));
         break;
     case PreviewMode::Off:
         break;
     }
     return Result::success();
+}
+
+// What the log holds is written before the user sees anything, so that what
+// the user reads there is already in the log.
+void JobRunner::showMessage(const QString& text) {
+    m_log->flush();
+    m_prompter.showMessage(text);
+}
+
+Answer JobRunner::askYesNo(const QString& text) {
+    m_log->flush();
+    return m_prompter.askYesNo(text, kDeleteCaption);
 }

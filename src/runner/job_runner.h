@@ -10,9 +10,10 @@
 
 #include <QString>
 
-#include <optional>
 #include <deque>
+#include <optional>
 
+enum class Answer;
 class CopyProgress;
 class Prompter;
 class RunProgress;
@@ -49,6 +50,8 @@ class JobRunner {
     Result finish(RunMode mode, const RunSettings& settings);
     void moveCompleted(const QString& source, const QString& target, const QByteArray& hash);
     Result completeWaitingMoves(Result result);
+    void showMessage(const QString& text);
+    Answer askYesNo(const QString& text);
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
@@ -59,7 +62,7 @@ class JobRunner {
     RunLog* m_log = &m_noLog;
     SwitchSetting m_trash = SwitchSetting::Off; // of the run under way
     qint64 m_recordsDone = 0;                   // in the current run
-    qint64 m_stoppedAtLine = 0; // the job list line of the record that failed, or 0
+    qint64 m_stoppedAtLine = 0;                 // the job list line of the record that failed, or 0
     // The job list lines of the moves whose sources wait to be deleted, oldest first.
     std::deque<qint64> m_waitingMoveLines;
 };

@@ -124,6 +124,7 @@ void RunLog::runEnded(const Result& result) {
         appendEscapedUtf8(m_line, result.error());
     }
     writeLine();
+    flush();
 }
 
 // "<line number> 行目 <outcome>: ", the details to follow.

@@ -7,7 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
-// What one run did, written to the run log line by line as the run goes:
+// What one run did, written to the run log in blocks of lines as the run goes
+// (see RunLogFile):
 // a header naming the run, one line for each file that a record copied,
 // moved, deleted or left alone, or the error it failed with, and a closing
 // line. Names and messages are escaped (escapedText), so that lines never
@@ -50,12 +51,15 @@ class RunLog {
 
     // The closing line: the number of records carried out, or where the run
     // was cancelled, or the error that stopped it and, when a record failed,
-    // its line.
+    // its line. Every line is written then.
     void runEnded(const Result& result);
 
+    // Writes the lines so far, before the user is shown a message or asked.
+    void flush() { m_file.flush(); }
+
   private:
-    void transferLine(qint64 lineNumber, RunMode mode, const QString& source,
-                      const QString& target, const QByteArray& hash);
+    void transferLine(qint64 lineNumber, RunMode mode, const QString& source, const QString& target,
+                      const QByteArray& hash);
     void beginRecordLine(QByteArrayView outcome, qint64 lineNumber);
     void appendMatch(const QString& path, const QString& pattern);
     void writeLine();

@@ -17,7 +17,10 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 
 using namespace test_support;
@@ -108,6 +111,67 @@ TEST_F(RunLogTest, ACancelledRunSaysWhere) {
     writeJobList({path("out") + ',' + source("a.txt")});
     EXPECT_FALSE(run(RunMode::Copy, QString(), &cancel));
     EXPECT_EQ(logLines().mid(1), QStringList({"1 行目 キャンセル", "---- 1 行目でキャンセル", ""}));
+}
+
+// The log's lines are written in blocks; whatever the user is shown or asked
+// is preceded by every line before it, and the run's end writes the rest.
+TEST_F(RunLogTest, LinesAreInTheLogBeforeEachQuestionAndMessage) {
+    struct LogReadingPrompter : FakePrompter {
+        QString log;
+        QStringList seen; // the log's last record line at each question or message
+        QString lastRecordLine() const {
+            const QStringList lines = QString::fromUtf8(readBytes(log)).split('\n');
+            return lines.filter(" 行目 ").value(lines.filter(" 行目 ").size() - 1);
+        }
+        Answer askYesNo(const QString& text, const QString& caption) override {
+            seen.append(lastRecordLine());
+            return FakePrompter::askYesNo(text, caption);
+        }
+        void showMessage(const QString& text, const QString& caption) override {
+            seen.append(lastRecordLine());
+            FakePrompter::showMessage(text, caption);
+        }
+    } prompter;
+    prompter.log = path("app/_Fennick.log");
+    prompter.answers = {Answer::Yes, Answer::No, Answer::Yes};
+    const QString a = source("a.txt"), b = source("b.txt"), c = source("c.txt");
+    writeJobList({path("out") + ',' + a, path("out") + ',' + b, path("out") + ',' + c});
+    RunSettings settings;
+    settings.previewText = "1";
+    RunLog log(runLogFilePath(), {kStart, RunMode::Delete, "3", "/x3"});
+    JobRunner runner(prompter);
+    runner.setLog(&log);
+    EXPECT_TRUE(runner.run(RunMode::Delete, "3", settings, GetAppFolder()));
+    EXPECT_EQ(prompter.seen, QStringList({"", "1 行目 削除: " + a,
+                                          "2 行目 スキップ（いいえ）: " + b, "3 行目 削除: " + c}));
+    EXPECT_EQ(logLines().value(4), "---- 終了: 3 件");
+}
+
+// A run killed in the middle leaves the lines of the blocks written so far:
+// whole lines, in order, with nothing glued or broken.
+TEST_F(RunLogTest, AKilledRunLeavesWholeLinesInOrder) {
+    const QString logPath = path("app/_Fennick.log");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RunLog log(logPath, {kStart, RunMode::Copy, "3", "/c3"});
+        for (int line = 1; line <= 5000; ++line) {
+            log.recordStarting(line);
+            log.transferred(RunMode::Copy, QString(30, 'a'), "b");
+        }
+        raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const QByteArray text = readBytes(logPath);
+    ASSERT_TRUE(text.endsWith('\n'));
+    const QList<QByteArray> lines = text.chopped(1).split('\n');
+    EXPECT_TRUE(lines.value(0).startsWith("==== "));
+    EXPECT_GT(lines.size(), 1000); // blocks of at most 64 KiB went out as the run went
+    for (int line = 1; line < lines.size(); ++line)
+        EXPECT_EQ(lines[line],
+                  QByteArray::number(line) + " 行目 コピー: " + QByteArray(30, 'a') + " → b");
 }
 
 // Moves onto another file system wait for their sources to be deleted in a batch. When the
