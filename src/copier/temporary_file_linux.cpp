@@ -12,10 +12,12 @@ namespace {
 
 constexpr char kTemporaryPrefix[] = ".fennick-";
 
+// The process id, read once, keeps the names of runs at once apart; a name
+// left by an earlier process with the same id is skipped (O_EXCL).
 QByteArray temporaryNameIn(const QByteArray& folder) {
+    static const QByteArray process = kTemporaryPrefix + QByteArray::number(getpid()) + '-';
     static std::atomic<unsigned> counter{0};
-    return folder + '/' + kTemporaryPrefix + QByteArray::number(getpid()) + '-' +
-           QByteArray::number(counter++) + ".tmp";
+    return folder + '/' + process + QByteArray::number(counter++) + ".tmp";
 }
 
 // The name through which an open file, with or without a name of its own,
