@@ -162,13 +162,15 @@ RunLogFile::~RunLogFile() {
         ::close(m_fd);
 }
 
-void RunLogFile::appendLine(QByteArrayView line) {
-    if (m_fd < 0)
+void RunLogFile::endLine() {
+    if (m_fd < 0) {
+        m_block.truncate(0);
         return;
+    }
+    m_block += '\n';
     const qint64 now = coarseMilliseconds();
-    if (m_block.isEmpty())
+    if (m_blockBegan < 0)
         m_blockBegan = now;
-    m_block += line;
     if (m_block.size() >= kBlockSize || now - m_blockBegan >= kBlockMilliseconds)
         flush();
 }
@@ -187,4 +189,5 @@ void RunLogFile::flush() {
         m_fd = -1;
     }
     m_block.truncate(0);
+    m_blockBegan = -1;
 }

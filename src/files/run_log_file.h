@@ -46,13 +46,16 @@ class RunLogFile {
     // it when it is over the limit.
     void open(const QString& path, const RunLogLimits& limits);
 
-    // Adds one line, which ends in a line feed, in UTF-8.
-    void appendLine(QByteArrayView line);
+    // A line is built in UTF-8 at the end of this buffer, in place, and then
+    // ended by endLine().
+    QByteArray& lineBuffer() { return m_block; }
+    // Ends the line with a line feed; the block is written when it is due.
+    void endLine();
     // Writes the lines gathered so far.
     void flush();
 
   private:
     int m_fd = -1;
-    QByteArray m_block;      // lines not yet written
-    qint64 m_blockBegan = 0; // milliseconds on the coarse monotonic clock
+    QByteArray m_block;       // lines not yet written, then the line being built
+    qint64 m_blockBegan = -1; // on the coarse monotonic clock, in ms; -1: no block
 };

@@ -3,6 +3,7 @@
 #include "common/escaped_text.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -23,6 +24,14 @@ QByteArrayView modeName(RunMode mode) {
     return {};
 }
 
+// A line is built of many short pieces; QByteArray's own append takes the
+// longer way of a general insert.
+void append(QByteArray& line, QByteArrayView piece) {
+    const qsizetype at = line.size();
+    line.resize(at + piece.size());
+    std::memcpy(line.data() + at, piece.data(), size_t(piece.size()));
+}
+
 void appendNumber(QByteArray& line, qint64 number) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
@@ -31,17 +40,19 @@ void appendNumber(QByteArray& line, qint64 number) {
 
 } // namespace
 
-RunLog::RunLog(const QString& path, const Start& start) {
+RunLog::RunLog() : m_line(m_file.lineBuffer()) {}
+
+RunLog::RunLog(const QString& path, const Start& start) : m_line(m_file.lineBuffer()) {
     m_file.open(path, kLimits);
     const QDateTime local = start.time.toOffsetFromUtc(start.time.offsetFromUtc());
-    m_line = kLimits.runStart + local.toString(Qt::ISODate).toUtf8() + ' ';
-    m_line += modeName(start.mode);
-    m_line += " プロファイル ";
+    append(m_line, kLimits.runStart + local.toString(Qt::ISODate).toUtf8() + ' ');
+    append(m_line, modeName(start.mode));
+    append(m_line, " プロファイル ");
     appendEscapedUtf8(m_line, start.profileText);
     if (start.launchArgument.isEmpty()) {
-        m_line += " ウィンドウから";
+        append(m_line, " ウィンドウから");
     } else {
-        m_line += " 起動引数 ";
+        append(m_line, " 起動引数 ");
         appendEscapedUtf8(m_line, start.launchArgument);
     }
     writeLine();
@@ -66,11 +77,11 @@ void RunLog::transferLine(qint64 lineNumber, RunMode mode, const QString& source
                           const QString& target, const QByteArray& hash) {
     beginRecordLine(modeName(mode), lineNumber);
     appendEscapedUtf8(m_line, source);
-    m_line += " → ";
+    append(m_line, " → ");
     appendEscapedUtf8(m_line, target);
     if (!hash.isEmpty()) {
         m_line += ' ';
-        m_line += hash;
+        append(m_line, hash);
     }
     writeLine();
 }
@@ -84,7 +95,7 @@ void RunLog::deleted(const QString& path, const QString& pattern) {
 void RunLog::trashed(const QString& path, const QString& pathInTrash, const QString& pattern) {
     beginRecordLine("ごみ箱へ", m_lineNumber);
     appendMatch(path, pattern);
-    m_line += " → ";
+    append(m_line, " → ");
     appendEscapedUtf8(m_line, pathInTrash);
     writeLine();
 }
@@ -108,19 +119,19 @@ void RunLog::recordFailed(qint64 lineNumber, const Result& failure) {
 }
 
 void RunLog::runEnded(const Result& result) {
-    m_line = "---- ";
+    append(m_line, "---- ");
     if (m_failedLine > 0 && !result.ok()) {
         appendNumber(m_line, m_failedLine);
-        m_line += " 行目で";
+        append(m_line, " 行目で");
     }
     if (result.ok()) {
-        m_line += "終了: ";
+        append(m_line, "終了: ");
         appendNumber(m_line, m_records);
-        m_line += " 件";
+        append(m_line, " 件");
     } else if (result.isCancelled()) {
-        m_line += "キャンセル";
+        append(m_line, "キャンセル");
     } else {
-        m_line += "中止: ";
+        append(m_line, "中止: ");
         appendEscapedUtf8(m_line, result.error());
     }
     writeLine();
@@ -129,11 +140,10 @@ void RunLog::runEnded(const Result& result) {
 
 // "<line number> 行目 <outcome>: ", the details to follow.
 void RunLog::beginRecordLine(QByteArrayView outcome, qint64 lineNumber) {
-    m_line.truncate(0);
     appendNumber(m_line, lineNumber);
-    m_line += " 行目 ";
-    m_line += outcome;
-    m_line += ": ";
+    append(m_line, " 行目 ");
+    append(m_line, outcome);
+    append(m_line, ": ");
 }
 
 // "<path>" or "<path>（<pattern> に一致）".
@@ -141,12 +151,11 @@ void RunLog::appendMatch(const QString& path, const QString& pattern) {
     appendEscapedUtf8(m_line, path);
     if (pattern.isEmpty())
         return;
-    m_line += "（";
+    append(m_line, "（");
     appendEscapedUtf8(m_line, pattern);
-    m_line += " に一致）";
+    append(m_line, " に一致）");
 }
 
 void RunLog::writeLine() {
-    m_line += '\n';
-    m_file.appendLine(m_line);
+    m_file.endLine();
 }

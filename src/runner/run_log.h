@@ -26,7 +26,7 @@ class RunLog {
     // over 1 MiB (see RunLogFile), and writes the header.
     RunLog(const QString& path, const Start& start);
     // A log that writes nothing.
-    RunLog() = default;
+    RunLog();
 
     // The record on this line of the job list is carried out next.
     void recordStarting(qint64 lineNumber);
@@ -65,7 +65,7 @@ class RunLog {
     void writeLine();
 
     RunLogFile m_file;
-    QByteArray m_line; // the line being built, its buffer kept from line to line
+    QByteArray& m_line; // the line being built, in place at the end of the file's block
     qint64 m_lineNumber = 0;
     qint64 m_records = 0;
     qint64 m_failedLine = 0;
