@@ -49,6 +49,33 @@ TEST(JobRecordTest, WhatIsFormattedReadsBackUnchanged) {
     EXPECT_EQ(formatJobRecord({"/out/", "/src/a.txt"}).value, "/out/,/src/a.txt");
 }
 
+// NUL and lone surrogates, wherever they stand, name no file; a surrogate
+// pair (an emoji) is an ordinary character.
+TEST(JobRecordTest, FindsCharactersThatNameNoFileAnywhere) {
+    const QString pair = QString::fromUtf16(u"/src/\U0001F600.txt");
+    const QChar high(char16_t(0xd83d)), low(char16_t(0xde00));
+    const struct {
+        JobRecord record;
+        const char* problem; // nullptr: none
+    } cases[] = {
+        {{"/o/", pair}, nullptr},
+        {{"/o/" + pair, "/a"}, nullptr},
+        {{"/o/", "/a" + QString(high)}, "読み取れない文字"},
+        {{"/o/", QString(low) + "/a"}, "読み取れない文字"},
+        {{"/o/" + QString(low), "/a"}, "読み取れない文字"},
+        {{"/o/", "/a" + QString(high) + "b" + QString(low)}, "読み取れない文字"},
+        {{"/o/" + QString(QChar(0)), "/a" + QString(high)}, "NUL"},
+        {{"/o/", "/a" + QString(QChar(0))}, "NUL"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<QString> problem = recordProblem(c.record);
+        EXPECT_EQ(problem.has_value(), c.problem != nullptr) << c.record.source.toStdString();
+        if (problem && c.problem) {
+            EXPECT_TRUE(problem->contains(QString::fromUtf8(c.problem))) << problem->toStdString();
+        }
+    }
+}
+
 TEST(JobRecordTest, RefusesPathsThatAJobListCannotHold) {
     // A relative path, or a NUL that would cut the path short, could never be run.
     const QString nul = QStringLiteral("/src/keep.txt") + QChar(0) + QStringLiteral("*");
