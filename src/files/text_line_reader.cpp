@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -52,10 +53,15 @@ char16_t TextLineReader::unitAt(qsizetype position) const {
 // and in UTF-16 it is a whole unit, so lines are found in the bytes.
 qsizetype TextLineReader::findLineBreak(qsizetype from) const {
     if (m_unit == 1) {
+        // Two library searches, a CR only before the first LF, outrun a loop
+        // over each byte for both.
+        const char* const begin = m_buffer.constData() + from;
         const char* const end = m_buffer.constData() + m_buffer.size();
-        const char* found = std::find_if(m_buffer.constData() + from, end,
-                                         [](char c) { return c == '\n' || c == '\r'; });
-        return found == end ? -1 : found - m_buffer.constData();
+        const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', size_t(end - begin)));
+        const char* const crEnd = lf ? lf : end;
+        const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(crEnd - begin)));
+        const char* const found = cr ? cr : lf;
+        return found ? found - m_buffer.constData() : -1;
     }
     for (qsizetype i = from; i + m_unit <= m_buffer.size(); i += m_unit) {
         const char16_t unit = unitAt(i);

@@ -2,8 +2,12 @@
 
 #include <QList>
 
+#include <algorithm>
+
+// One pass over the text, which is most often a short file name.
 bool hasWildcards(QStringView text) {
-    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c == QLatin1Char('*') || c == QLatin1Char('?'); });
 }
 
 bool matchesWildcard(QStringView pattern, QStringView name) {
