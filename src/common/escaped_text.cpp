@@ -57,9 +57,33 @@ qsizetype sequenceLength(uchar lead) {
     return lead >= 0xc0 ? 2 : 1;
 }
 
+// Most names are printable ASCII, which is its own UTF-8. The test and the
+// copy are loops without branches, which the compiler turns into vector code.
+bool isPrintableAscii(QStringView text) {
+    const char16_t* const units = text.utf16();
+    char16_t lowest = 0xffff, highest = 0, fromBackslash = 0xffff;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        lowest = std::min(lowest, units[i]);
+        highest = std::max(highest, units[i]);
+        fromBackslash = std::min(fromBackslash, char16_t(units[i] ^ u'\\'));
+    }
+    return text.isEmpty() || (lowest >= 0x20 && highest < 0x7f && fromBackslash != 0);
+}
+
+void appendAscii(QByteArray& out, QStringView text) {
+    const qsizetype used = out.size();
+    out.resize(used + text.size());
+    char* const to = out.data() + used;
+    const char16_t* const units = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        to[i] = char(units[i]);
+}
+
 } // namespace
 
 void appendEscapedUtf8(QByteArray& out, QStringView text) {
+    if (isPrintableAscii(text))
+        return appendAscii(out, text);
     if (!holdsEscapes(text))
         return appendUtf8(out, text);
     while (!text.isEmpty()) {
