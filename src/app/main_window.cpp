@@ -4,6 +4,7 @@
 #include "app/busy_window.h"
 #include "app/interactive_start.h"
 #include "app/profile_loader.h"
+#include "app/run_progress_dialog.h"
 #include "editing/destination_folder.h"
 #include "editing/file_list_widget.h"
 #include "editing/save_job.h"
@@ -14,7 +15,6 @@
 #include "runner/execute_job.h"
 #include "runner/run_monitor.h"
 #include "runner/run_on_worker.h"
-#include "app/run_progress_dialog.h"
 #include "shell/desktop_shortcut.h"
 
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/result.h"
-#include "copier/target_guard.h"
 #include "copier/move_batch.h"
+#include "copier/target_guard.h"
 
 #include <QByteArray>
 #include <QString>

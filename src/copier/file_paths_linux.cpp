@@ -2,7 +2,6 @@
 
 #include "common/error_text.h"
 
-
 #include <cerrno>
 
 // Qt takes file names on Linux as UTF-8 (QFile::encodeName converts through

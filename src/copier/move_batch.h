@@ -27,8 +27,8 @@ class MoveBatch {
   public:
     // Told of each move whose source is gone, in the order the moves were
     // added, with the hash of its copy when the copy was checked.
-    using Completed = std::function<void(const QString& source, const QString& target,
-                                         const QByteArray& hash)>;
+    using Completed =
+        std::function<void(const QString& source, const QString& target, const QByteArray& hash)>;
 
     explicit MoveBatch(Completed completed = {});
 

@@ -190,7 +190,7 @@ TEST_F(AttributesTest, MovesFlushTheCopiesAndTheirFolderBeforeTheSourcesGo) {
         const QString log = m_sandbox.path(QStringLiteral("calls.log"));
         QFile::remove(log);
         expectFinishedQuietly(runJobs(QStringLiteral("/m1"), records, refusals,
-                                     {QStringLiteral("FENNICK_CALL_LOG=") + log}));
+                                      {QStringLiteral("FENNICK_CALL_LOG=") + log}));
         const QStringList calls =
             QString::fromLatin1(readBytes(log)).split(u'\n', Qt::SkipEmptyParts);
         // Copies named so far: with their data not yet flushed, with it flushed, and with their
@@ -222,7 +222,8 @@ TEST_F(AttributesTest, MovesFlushTheCopiesAndTheirFolderBeforeTheSourcesGo) {
 TEST_F(AttributesTest, WithoutRefusingCallsTargetsAreLookedAtBeforeTheRename) {
     const QString refusals = QStringLiteral("O_TMPFILE=EOPNOTSUPP,renameat2=EINVAL");
     const QString readOnly = QStringLiteral("読み取り専用のファイルです");
-    const QString writtenByRun = QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから");
+    const QString writtenByRun =
+        QStringLiteral("同じ名前のファイルをこの実行で既に別のファイルから");
     for (const QString& argument : {QStringLiteral("/c1"), QStringLiteral("/m1")}) {
         SCOPED_TRACE(argument.toStdString());
         for (const char* name : {"a.txt", "b.txt", "locked.txt"}) {
@@ -238,9 +239,9 @@ TEST_F(AttributesTest, WithoutRefusingCallsTargetsAreLookedAtBeforeTheRename) {
         expectFailure(runOne(argument, m_out, m_src + "/locked.txt", refusals), readOnly,
                       m_out + "/locked.txt");
         EXPECT_EQ(readBytes(m_out + "/locked.txt"), "old");
-        expectFailure(runJobs(argument, {{m_out, m_src + "/a.txt"}, {m_out, other + "/a.txt"}},
-                              refusals),
-                      writtenByRun, m_out + "/a.txt");
+        expectFailure(
+            runJobs(argument, {{m_out, m_src + "/a.txt"}, {m_out, other + "/a.txt"}}, refusals),
+            writtenByRun, m_out + "/a.txt");
         EXPECT_EQ(readBytes(m_out + "/a.txt"), "new");
         EXPECT_EQ(readBytes(other + "/a.txt"), "other");
         ASSERT_EQ(chmod(QFile::encodeName(m_out + "/locked.txt").constData(), 0644), 0);
