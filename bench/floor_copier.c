@@ -55,7 +55,8 @@ static void copyOne(const char *source, int dest) {
             fail("copy", source);
         done += n;
     }
-    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    /* The times in the stat structure's own type, as futimens takes them. */
+    const __typeof__(info.st_mtim) times[2] = {info.st_atim, info.st_mtim};
     if (futimens(out, times) != 0 || fchmod(out, info.st_mode & 07777) != 0)
         fail("attributes of", name);
     if (temp[0] == '\0') {

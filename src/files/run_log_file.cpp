@@ -7,11 +7,11 @@
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -104,12 +104,11 @@ void dropOldestRuns(int fd, const QString& path, const struct stat& info,
     kept.commit(info.st_mode & 07777);
 }
 
-// The coarse clock is read without a system call and in a few instructions,
-// once for each line.
-qint64 coarseMilliseconds() {
-    struct timespec now;
-    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+// The steady clock is read without a system call, once for each line.
+qint64 steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -168,7 +167,7 @@ void RunLogFile::endLine() {
         return;
     }
     m_block += '\n';
-    const qint64 now = coarseMilliseconds();
+    const qint64 now = steadyMilliseconds();
     if (m_blockBegan < 0)
         m_blockBegan = now;
     if (m_block.size() >= kBlockSize || now - m_blockBegan >= kBlockMilliseconds)
