@@ -48,14 +48,20 @@ class RunLogTest : public TemporaryAppFolderTest {
         ASSERT_TRUE(writeBytes(path("app/3copylist.txt"), (lines.join("\n") + "\n").toUtf8()));
     }
 
-    bool run(RunMode mode, const QString& preview = QString(), CopyProgress* progress = nullptr) {
+    bool run(RunMode mode, const QString& preview = QString(), CopyProgress* progress = nullptr,
+             FakePrompter* prompter = nullptr) {
         RunSettings settings;
         settings.previewText = preview;
         RunLog log(runLogFilePath(), {kStart, mode, "3", "/x3"});
-        JobRunner runner(m_prompter);
+        JobRunner runner(prompter ? *prompter : m_prompter);
         runner.setLog(&log);
         runner.setCopyProgress(progress);
         return runner.run(mode, "3", settings, GetAppFolder());
+    }
+
+    void startAfresh() {
+        QFile::remove(path("app/_Fennick.log"));
+        m_prompter.messages.clear();
     }
 
     QStringList logLines() const {
@@ -120,8 +126,9 @@ TEST_F(RunLogTest, LinesAreInTheLogBeforeEachQuestionAndMessage) {
         QString log;
         QStringList seen; // the log's last record line at each question or message
         QString lastRecordLine() const {
-            const QStringList lines = QString::fromUtf8(readBytes(log)).split('\n');
-            return lines.filter(" 行目 ").value(lines.filter(" 行目 ").size() - 1);
+            const QStringList records =
+                QString::fromUtf8(readBytes(log)).split('\n').filter(" 行目 ");
+            return records.value(records.size() - 1);
         }
         Answer askYesNo(const QString& text, const QString& caption) override {
             seen.append(lastRecordLine());
@@ -136,12 +143,7 @@ TEST_F(RunLogTest, LinesAreInTheLogBeforeEachQuestionAndMessage) {
     prompter.answers = {Answer::Yes, Answer::No, Answer::Yes};
     const QString a = source("a.txt"), b = source("b.txt"), c = source("c.txt");
     writeJobList({path("out") + ',' + a, path("out") + ',' + b, path("out") + ',' + c});
-    RunSettings settings;
-    settings.previewText = "1";
-    RunLog log(runLogFilePath(), {kStart, RunMode::Delete, "3", "/x3"});
-    JobRunner runner(prompter);
-    runner.setLog(&log);
-    EXPECT_TRUE(runner.run(RunMode::Delete, "3", settings, GetAppFolder()));
+    EXPECT_TRUE(run(RunMode::Delete, "1", nullptr, &prompter));
     EXPECT_EQ(prompter.seen, QStringList({"", "1 行目 削除: " + a,
                                           "2 行目 スキップ（いいえ）: " + b, "3 行目 削除: " + c}));
     EXPECT_EQ(logLines().value(4), "---- 終了: 3 件");
@@ -174,9 +176,8 @@ TEST_F(RunLogTest, AKilledRunLeavesWholeLinesInOrder) {
                   QByteArray::number(line) + " 行目 コピー: " + QByteArray(30, 'a') + " → b");
 }
 
-// Moves onto another file system wait for their sources to be deleted in a batch. When the
-// run stops, the finished part of the batch is completed first, so that the log and the count
-// tell what was done; a move that cannot be completed stops the run on its own line.
+// Moves onto another file system delete their sources in a batch; when the run stops, the
+// finished part is completed first so that the log and the count are true.
 TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     const SmallTmpfs far(path("far"), "size=8m");
     if (!far.isMounted())
@@ -203,9 +204,8 @@ TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     EXPECT_EQ(entriesOf(path("src")), QStringList{"c.txt"});
     EXPECT_EQ(entriesOf(path("far")), QStringList({"a.txt", "b.txt"}));
 
-    // A source replaced while its move waits is another file: it stays, and so do the sources
-    // of the moves after it, beside their copies. The second source is replaced (by a rename,
-    // so that its inode is new) while the third file, of 10 bytes, is copied.
+    // A source replaced (renamed over, so a new inode) while its move waits stays, and so do
+    // the sources after it. The replacing happens while the 10-byte third file is copied.
     struct ReplaceWhileCopying : CopyProgress {
         QString replaced;
         bool fileCopyAdvanced(qint64, qint64 total) override {
@@ -219,8 +219,7 @@ TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
             return true;
         }
     } replace;
-    QFile::remove(path("app/_Fennick.log"));
-    m_prompter.messages.clear();
+    startAfresh();
     const QString d = source("d.txt"), e = source("e.txt"), f = source("longer.txt");
     replace.replaced = e;
     moveRecords({"d.txt", "e.txt", "longer.txt"});
@@ -239,12 +238,11 @@ TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     EXPECT_EQ(readBytes(path("far/longer.txt")), "longer.txt");
     EXPECT_FALSE(QFile::exists(d));
 
-    // A cancel while the third file is copied: the two before it are moved, and counted.
+    // Cancelled during the third file: the two before it are moved and counted.
     struct CancelLongerFile : CopyProgress {
         bool fileCopyAdvanced(qint64, qint64 total) override { return total != 10; }
     } cancel;
-    QFile::remove(path("app/_Fennick.log"));
-    m_prompter.messages.clear();
+    startAfresh();
     moveRecords({"g.txt", "h.txt", "longer.txt"});
     source("g.txt");
     source("h.txt");
@@ -283,17 +281,17 @@ TEST_F(RunLogTest, ALinkOrAnythingButAFileInTheLogsPlaceMeansNoLogAndOneNote) {
          [&] { return mkfifo(QFile::encodeName(log).constData(), 0644) == 0; }},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         ASSERT_TRUE(writeBytes(mine, "my own file\n"));
-        ASSERT_TRUE(c.arrange()) << c.what;
+        ASSERT_TRUE(c.arrange());
         testing::internal::CaptureStderr();
-        EXPECT_TRUE(run(RunMode::Copy)) << c.what;
+        EXPECT_TRUE(run(RunMode::Copy));
         const QString note = QString::fromStdString(testing::internal::GetCapturedStderr());
         EXPECT_EQ(note, "実行ログの場所にリンクか通常のファイルではないものがあるため、"
                         "この実行のログは書きません: " +
-                            log + "\n")
-            << c.what;
-        EXPECT_EQ(readBytes(mine), "my own file\n") << c.what;
-        EXPECT_FALSE(QFileInfo::exists(path("nothing"))) << c.what;
+                            log + "\n");
+        EXPECT_EQ(readBytes(mine), "my own file\n");
+        EXPECT_FALSE(QFileInfo::exists(path("nothing")));
         EXPECT_EQ(readBytes(path("out/a.txt")), "a.txt");
         EXPECT_TRUE(m_prompter.messages.isEmpty());
         QDir().rmdir(log);
