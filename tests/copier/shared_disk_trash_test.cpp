@@ -64,6 +64,10 @@ class TestUser {
         }
         EXPECT_EQ(::lchown(name.constData(), m_uid, m_gid), 0) << name.constData();
     }
+    void makes(const QString& folder, mode_t mode) const {
+        QDir().mkpath(folder);
+        owns(folder, mode);
+    }
     bool becomeInChild() const {
         return setgroups(0, nullptr) == 0 && setresgid(m_gid, m_gid, m_gid) == 0 &&
                setresuid(m_uid, m_uid, m_uid) == 0;
@@ -185,10 +189,8 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
     const QString userTrash = at("disk/.Trash-" + uid);
     // Another user's folder with files/ and info/ that everyone may write, and a link to it.
     const auto otherUsersTrash = [&](const QString& folder, const QString& link = {}) {
-        for (const QString& sub : {folder, folder + "/files", folder + "/info"}) {
-            QDir().mkpath(sub);
-            other.owns(sub, 0777);
-        }
+        for (const QString& sub : {folder, folder + "/files", folder + "/info"})
+            other.makes(sub, 0777);
         if (!link.isEmpty()) {
             QFile::link(folder, link);
             other.owns(link, 0777);
@@ -196,14 +198,12 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
     };
     // The user's own trash on the disk, with entries of the given names.
     const auto ownTrash = [&](const QStringList& entries) {
-        QDir().mkpath(userTrash + "/files");
-        QDir().mkpath(userTrash + "/info");
         for (const QString& entry : entries) {
             writeBytes(userTrash + "/info/" + entry + ".trashinfo", "[Trash Info]\nPath=x\n");
             user.owns(userTrash + "/info/" + entry + ".trashinfo", 0600);
         }
         for (const QString& folder : {userTrash, userTrash + "/files", userTrash + "/info"})
-            user.owns(folder, 0700);
+            user.makes(folder, 0700);
     };
     const QString longName = QString(239, u'n') + ".txt";
     QStringList longNameTrashedNineTimes{longName};
@@ -227,9 +227,8 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
          }},
         {".Trash without the sticky bit", "disk/mine/d.txt", Trash::Disk, "d.txt",
          [&] {
-             QDir().mkpath(at("disk/.Trash/") + uid);
+             user.makes(at("disk/.Trash/") + uid, 0700);
              setMode(at("disk/.Trash"), 0777);
-             user.owns(at("disk/.Trash/") + uid, 0700);
          }},
         {"a percent sign before hex digits", "disk/mine/a%41.txt", Trash::Disk, "a%41.txt"},
         {"a percent sign and a blank", "disk/mine/100% done.txt", Trash::Disk, "100% done.txt"},
@@ -237,8 +236,7 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
         {"a file named info where the folder belongs", "disk/mine/e.txt", Trash::None,
          "ごみ箱のフォルダーがあるべき場所にファイルがあります",
          [&] {
-             QDir().mkpath(userTrash);
-             user.owns(userTrash, 0700);
+             user.makes(userTrash, 0700);
              writeBytes(userTrash + "/info", "");
          }},
         {"a long name trashed nine times", "disk/mine/" + longName, Trash::None,
@@ -256,10 +254,8 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
         SCOPED_TRACE(c.what);
         for (const QString& trash : {userTrash, at("disk/.Trash"), at("disk/theirs")})
             QFile::remove(trash) || QDir(trash).removeRecursively();
-        for (const QString& folder : {at("home"), at("home/docs"), at("disk/mine")}) {
-            QDir().mkpath(folder);
-            user.owns(folder, 0700);
-        }
+        for (const QString& folder : {at("home"), at("home/docs"), at("disk/mine")})
+            user.makes(folder, 0700);
         const QString file = at(c.file);
         QFile::remove(at("ram/filler"));
         ASSERT_TRUE(writeBytes(file, c.what));
