@@ -142,8 +142,7 @@ Outcome trashAs(const TestUser& user, const QString& file, const QString& home,
     ::close(results[0]);
     if (got != 0)
         kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
+    waitpid(child, nullptr, 0);
     const qsizetype end = out.indexOf('\0');
     return {got == 0, out.startsWith('1'), QString::fromUtf8(out.mid(1, end - 1)),
             QString::fromUtf8(out.mid(end + 1))};
