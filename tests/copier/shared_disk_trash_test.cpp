@@ -1,7 +1,6 @@
-// Deleting into the trash as one user on a disk that another user shares (an ext4 image with a
-// world-writable, sticky top folder). Whatever the other user left there, each file ends within
-// seconds either in the user's own trash, with a .trashinfo that puts it back under its name,
-// or where it was, with a message that says why.
+// Trashing as one user on an ext4 disk shared with another user: whatever the other user left
+// there, each file ends quickly in the user's own trash (with a .trashinfo that restores it) or
+// stays where it was, with a message that says why.
 
 #include "copier/trash.h"
 #include "support/file_helpers.h"
@@ -36,6 +35,10 @@ bool succeeds(const QString& program, const QStringList& arguments) {
            process.exitCode() == 0;
 }
 
+bool setMode(const QString& path, mode_t mode) {
+    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
 // A user made for the test and removed with it.
 class TestUser {
   public:
@@ -52,9 +55,6 @@ class TestUser {
         if (m_made)
             succeeds("userdel", {m_name});
     }
-    TestUser(const TestUser&) = delete;
-    TestUser& operator=(const TestUser&) = delete;
-
     uid_t uid() const { return m_uid; } // 0 when the user could not be made
     // Gives a path (a link itself, not what it names) to the user.
     void owns(const QString& path, mode_t mode) const {
@@ -63,6 +63,10 @@ class TestUser {
             EXPECT_EQ(::chmod(name.constData(), mode), 0) << name.constData();
         }
         EXPECT_EQ(::lchown(name.constData(), m_uid, m_gid), 0) << name.constData();
+    }
+    void makes(const QString& folder, mode_t mode) const {
+        QDir().mkpath(folder);
+        owns(folder, mode);
     }
     bool becomeInChild() const {
         return setgroups(0, nullptr) == 0 && setresgid(m_gid, m_gid, m_gid) == 0 &&
@@ -89,8 +93,6 @@ class LoopDisk {
         if (m_mounted)
             succeeds("umount", {m_folder});
     }
-    LoopDisk(const LoopDisk&) = delete;
-    LoopDisk& operator=(const LoopDisk&) = delete;
     bool isMounted() const { return m_mounted; }
 
   private:
@@ -99,16 +101,12 @@ class LoopDisk {
 };
 
 struct Outcome {
-    bool ended = false;
-    bool trashed = false;
-    QString message;
-    QString pathInTrash;
+    bool ended = false, trashed = false;
+    QString message, pathInTrash;
 };
 
-// Trashes a file in a child process that has become the user, with HOME and XDG_DATA_HOME as
-// given. The child is killed when it has not ended after ten seconds. `noRoomForText`: files
-// can be made but not written, as on a full disk. What the child writes to standard error goes
-// to `errorOutput`.
+// Trashes a file as the user in a child process, killed after ten seconds. `noRoomForText`:
+// files can be made but not written, as on a full disk. The child's stderr goes to `errorOutput`.
 Outcome trashAs(const TestUser& user, const QString& file, const QString& home,
                 const QString& dataHome, bool noRoomForText, const QString& errorOutput) {
     int results[2];
@@ -142,16 +140,12 @@ Outcome trashAs(const TestUser& user, const QString& file, const QString& home,
            (got = read(results[0], buffer, sizeof buffer)) > 0)
         out.append(buffer, got);
     ::close(results[0]);
-    Outcome outcome;
-    outcome.ended = got == 0;
-    if (!outcome.ended)
+    if (got != 0)
         kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    outcome.trashed = out.startsWith('1');
-    outcome.message = QString::fromUtf8(out.mid(1, out.indexOf('\0') - 1));
-    outcome.pathInTrash = QString::fromUtf8(out.mid(out.indexOf('\0') + 1));
-    return outcome;
+    waitpid(child, nullptr, 0);
+    const qsizetype end = out.indexOf('\0');
+    return {got == 0, out.startsWith('1'), QString::fromUtf8(out.mid(1, end - 1)),
+            QString::fromUtf8(out.mid(end + 1))};
 }
 
 // The value of Path= in a .trashinfo, percent-decoded.
@@ -167,10 +161,10 @@ enum class Trash { Home, Disk, None };
 
 struct TrashCase {
     const char* what;
-    QString file;          // below the test's folder
-    Trash expected;        // which trash takes it; None: the file stays
-    QString nameOrMessage; // its name there, or a part of the message
-    std::function<void(const QString& trash)> leave = {}; // what lies there before (as root)
+    QString file;                     // below the test's folder
+    Trash expected;                   // which trash takes it; None: the file stays
+    QString nameOrMessage;            // its name there, or a part of the message
+    std::function<void()> leave = {}; // what lies there before (as root)
     bool noRoomForText = false;
     QString dataHome = QStringLiteral("home/data");
 };
@@ -180,11 +174,11 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
         GTEST_SKIP() << "needs root and loop devices";
     QTemporaryDir root;
     const auto at = [&](const QString& relative) { return root.path() + u'/' + relative; };
-    ASSERT_EQ(::chmod(QFile::encodeName(root.path()).constData(), 0755), 0);
+    ASSERT_TRUE(setMode(root.path(), 0755));
     LoopDisk disk(at("disk.img"), at("disk"));
     if (!disk.isMounted())
         GTEST_SKIP() << "cannot make and mount an ext4 image";
-    ASSERT_EQ(::chmod(QFile::encodeName(at("disk")).constData(), 01777), 0);
+    ASSERT_TRUE(setMode(at("disk"), 01777));
     TestUser user("u"), other("o");
     ASSERT_TRUE(user.uid() != 0 && other.uid() != 0);
     SmallTmpfs ram(at("ram"), "size=64k,mode=1777");
@@ -192,27 +186,23 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
 
     const QString uid = QString::number(user.uid());
     const QString userTrash = at("disk/.Trash-" + uid);
-    // Another user's folder with files/ and info/ that everyone may write.
-    const auto otherUsersTrash = [&](const QString& folder) {
-        for (const QString& sub : {folder, folder + "/files", folder + "/info"}) {
-            QDir().mkpath(sub);
-            other.owns(sub, 0777);
+    // Another user's folder with files/ and info/ that everyone may write, and a link to it.
+    const auto otherUsersTrash = [&](const QString& folder, const QString& link = {}) {
+        for (const QString& sub : {folder, folder + "/files", folder + "/info"})
+            other.makes(sub, 0777);
+        if (!link.isEmpty()) {
+            QFile::link(folder, link);
+            other.owns(link, 0777);
         }
-    };
-    const auto link = [&](const QString& target, const QString& name) {
-        QFile::link(target, name);
-        other.owns(name, 0777);
     };
     // The user's own trash on the disk, with entries of the given names.
     const auto ownTrash = [&](const QStringList& entries) {
-        QDir().mkpath(userTrash + "/files");
-        QDir().mkpath(userTrash + "/info");
         for (const QString& entry : entries) {
             writeBytes(userTrash + "/info/" + entry + ".trashinfo", "[Trash Info]\nPath=x\n");
             user.owns(userTrash + "/info/" + entry + ".trashinfo", 0600);
         }
         for (const QString& folder : {userTrash, userTrash + "/files", userTrash + "/info"})
-            user.owns(folder, 0700);
+            user.makes(folder, 0700);
     };
     const QString longName = QString(239, u'n') + ".txt";
     QStringList longNameTrashedNineTimes{longName};
@@ -223,52 +213,37 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
         {"a file in the home folder", "home/docs/a.txt", Trash::Home, "a.txt"},
         {"a file on the shared disk", "disk/mine/a.txt", Trash::Disk, "a.txt"},
         {"a name in the trash already", "disk/mine/a.b.txt", Trash::Disk, "a.2.b.txt",
-         [&](const QString&) { ownTrash({"a.b.txt"}); }},
+         [&] { ownTrash({"a.b.txt"}); }},
         {"another user's .Trash-uid at 0777", "disk/mine/b.txt", Trash::None, "他のユーザー",
-         [&](const QString&) { otherUsersTrash(userTrash); }},
+         [&] { otherUsersTrash(userTrash); }},
         {"a link as .Trash-uid", "disk/mine/b.txt", Trash::None, "他のユーザー",
-         [&](const QString& top) {
-             otherUsersTrash(top + "/theirs");
-             link(top + "/theirs", userTrash);
-         }},
+         [&] { otherUsersTrash(at("disk/theirs"), userTrash); }},
         {"a link as .Trash/uid", "disk/mine/c.txt", Trash::Disk, "c.txt",
-         [&](const QString& top) {
-             QDir().mkpath(top + "/.Trash");
-             ::chmod(QFile::encodeName(top + "/.Trash").constData(), 01777);
-             otherUsersTrash(top + "/theirs");
-             link(top + "/theirs", top + "/.Trash/" + uid);
+         [&] {
+             QDir().mkpath(at("disk/.Trash"));
+             setMode(at("disk/.Trash"), 01777);
+             otherUsersTrash(at("disk/theirs"), at("disk/.Trash/") + uid);
          }},
         {".Trash without the sticky bit", "disk/mine/d.txt", Trash::Disk, "d.txt",
-         [&](const QString& top) {
-             QDir().mkpath(top + "/.Trash/" + uid);
-             ::chmod(QFile::encodeName(top + "/.Trash").constData(), 0777);
-             user.owns(top + "/.Trash/" + uid, 0700);
+         [&] {
+             user.makes(at("disk/.Trash/") + uid, 0700);
+             setMode(at("disk/.Trash"), 0777);
          }},
         {"a percent sign before hex digits", "disk/mine/a%41.txt", Trash::Disk, "a%41.txt"},
         {"a percent sign and a blank", "disk/mine/100% done.txt", Trash::Disk, "100% done.txt"},
         {"a line break", "disk/mine/line\nbreak.txt", Trash::Disk, "line\nbreak.txt"},
         {"a file named info where the folder belongs", "disk/mine/e.txt", Trash::None,
          "ごみ箱のフォルダーがあるべき場所にファイルがあります",
-         [&](const QString&) {
-             QDir().mkpath(userTrash);
-             user.owns(userTrash, 0700);
+         [&] {
+             user.makes(userTrash, 0700);
              writeBytes(userTrash + "/info", "");
          }},
         {"a long name trashed nine times", "disk/mine/" + longName, Trash::None,
-         "ファイル名が長すぎます", [&](const QString&) { ownTrash(longNameTrashedNineTimes); }},
-        {"no room for the .trashinfo's text",
-         "disk/mine/f.txt",
-         Trash::None,
-         ".trashinfo を書き込めません",
-         {},
-         true},
-        {"a full home trash, a file on a disk with room",
-         "disk/mine/g.txt",
-         Trash::Disk,
-         "g.txt",
-         {},
-         false,
-         "ram/data"},
+         "ファイル名が長すぎます", [&] { ownTrash(longNameTrashedNineTimes); }},
+        {"no room for the .trashinfo's text", "disk/mine/f.txt", Trash::None,
+         ".trashinfo を書き込めません", nullptr, true},
+        {"a full home trash, a file on a disk with room", "disk/mine/g.txt", Trash::Disk, "g.txt",
+         nullptr, false, "ram/data"},
         {"tmpfs", "ram/h.txt", Trash::None, "tmpfs"},
         {"a folder that the user may not change", "disk/roots/i.txt", Trash::None,
          "アクセスが拒否されました"},
@@ -276,21 +251,17 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
 
     for (const TrashCase& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const QString& trash : {userTrash, at("disk/.Trash"), at("disk/theirs")}) {
-            if (!QFile::remove(trash))
-                QDir(trash).removeRecursively();
-        }
-        for (const QString& folder : {at("home"), at("home/docs"), at("disk/mine")}) {
-            QDir().mkpath(folder);
-            user.owns(folder, 0700);
-        }
+        for (const QString& trash : {userTrash, at("disk/.Trash"), at("disk/theirs")})
+            QFile::remove(trash) || QDir(trash).removeRecursively();
+        for (const QString& folder : {at("home"), at("home/docs"), at("disk/mine")})
+            user.makes(folder, 0700);
         const QString file = at(c.file);
         QFile::remove(at("ram/filler"));
         ASSERT_TRUE(writeBytes(file, c.what));
         user.owns(file, 0644);
         ASSERT_TRUE(ram.fillWith("filler"));
         if (c.leave)
-            c.leave(at("disk"));
+            c.leave();
 
         const Outcome outcome =
             trashAs(user, file, at("home"), at(c.dataHome), c.noRoomForText, at("errors.txt"));
