@@ -3,6 +3,7 @@
 #include "common/error_text.h"
 #include "common/escaped_text.h"
 #include "common/path_text.h"
+#include "copier/file_paths.h"
 #include "files/file_search.h"
 #include "files/job_list_reader.h"
 #include "files/wildcard.h"
@@ -25,11 +26,6 @@ std::optional<struct stat> statOf(const QString& path, bool followLink = true) {
     if ((followLink ? stat(name.constData(), &info) : lstat(name.constData(), &info)) != 0)
         return std::nullopt;
     return info;
-}
-
-QString folderOf(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
 // Whether entries can be made and removed in a folder.
