@@ -147,11 +147,19 @@ def write_list(path, sources):
         f.writelines(s + "\n" for s in sources)
 
 
-def build_floor(folder):
-    """Compiles the minimal safe copier (floor_copier.c) with cc into folder."""
-    exe = os.path.join(folder, "floor_copier")
+def build_floor(folder, kept_checks=False):
+    """Compiles the minimal safe copier (floor_copier.c) with cc into folder; with
+    kept_checks, the variant that makes Fennick's unavoidable checks and loads Qt
+    Core at start (None when Qt Core's flags cannot be found)."""
+    exe = os.path.join(folder, "floor_checked" if kept_checks else "floor_copier")
     source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "floor_copier.c")
-    subprocess.run(["cc", "-O2", "-o", exe, source], check=True)
+    extra = []
+    if kept_checks:
+        qt = subprocess.run(["pkg-config", "--libs", "Qt6Core"], capture_output=True, text=True)
+        if qt.returncode != 0:
+            return None
+        extra = ["-DKEPT_CHECKS", "-Wl,--no-as-needed"] + qt.stdout.split()
+    subprocess.run(["cc", "-O2", "-o", exe, source] + extra, check=True)
     return exe
 
 

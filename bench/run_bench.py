@@ -6,7 +6,8 @@ executable is copied into that folder (its application folder), the job list
 files are written beside it and no settings file is present, so preview mode is
 off and no message appears. Each case runs every side alternately for a number
 of rounds: Fennick, the coreutils reference (cp or mv), `rsync --files-from`,
-and the floor, a minimal safe copier in C (floor_copier.c, built here with cc);
+the floor, a minimal safe copier in C (floor_copier.c, built here with cc), and
+"floor+", the floor making the checks Fennick must keep and loading Qt Core;
 every run starts from the same state, with the sources read once (cache warmed
 the same way for all) and the file system synced. The ratios are medians of
 the rounds' ratios against the reference.
@@ -37,7 +38,7 @@ SPARSE_SIZE, SPARSE_REGIONS = 4 << 30, 16  # 4 GiB with 16 regions of 4 MiB of d
 CASES = ("new", "new20k", "replace", "move", "move20k", "durable", "big", "sparse", "one",
          "crossmove", "memory")
 QUICK_CASES = ("new", "replace", "move", "durable", "big", "sparse", "one", "memory")
-SIDES = ("Fennick", "reference", "rsync", "floor")
+SIDES = ("Fennick", "reference", "rsync", "floor", "floor+")
 
 
 class Bench:
@@ -58,6 +59,7 @@ class Bench:
             self.before = os.path.join(before_app, "Fennick")
             shutil.copy2(args.before, self.before)
         self.floor = build_floor(self.root)
+        self.floor_checked = build_floor(self.root, kept_checks=True)
         self.env = {k: v for k, v in os.environ.items()
                     if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env["LC_ALL"] = "C.UTF-8"
@@ -98,6 +100,8 @@ class Bench:
                  "rsync": rsync + (["--remove-source-files"] if mode == "m" else [])
                  + ["/", dest + "/"],
                  "floor": [self.floor, "copy" if mode == "c" else "move", listed, dest]}
+        if self.floor_checked:
+            sides["floor+"] = [self.floor_checked] + sides["floor"][1:]
         if self.before:
             sides["before"] = [self.before, "/%s%s" % (mode, profile)]
         return sides
@@ -214,6 +218,7 @@ class Bench:
         if sparse:
             sides["reference"][1:1] = ["--sparse=auto"]
             del sides["floor"]  # it writes the holes out
+            sides.pop("floor+", None)
             del sides["rsync"]  # rsync -S reads the holes: about 10 s for this file
 
         def prepare():
@@ -301,7 +306,7 @@ class Bench:
                              per_target))
 
     def print_table(self):
-        sides = [s for s in ("Fennick", "reference", "rsync", "floor", "before")
+        sides = [s for s in SIDES + ("before",)
                  if any(s in r["times"] for r in self.rows)]
         head = (["case"] + ["%s (s)" % s for s in sides]
                 + ["%s / ref" % s for s in sides if s != "reference"]
@@ -321,7 +326,9 @@ class Bench:
             print("| " + " | ".join(cells) + " |")
         print()
         print("ref: `cp --preserve=mode,timestamps` (`--sparse=auto` for the sparse file) or "
-              "`mv`; ratios are medians of the rounds' ratios; CPU: user + system time.")
+              "`mv`; ratios are medians of the rounds' ratios; CPU: user + system time; "
+              "floor+: the floor with the ACL look-up, the size check of each copy, the look "
+              "at an existing target and at a move's source, and Qt Core loaded.")
         for note in self.notes:
             print("- " + note)
 
