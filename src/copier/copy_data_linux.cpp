@@ -34,10 +34,10 @@ bool mayHaveHoles(const struct stat& info) {
 
 class DataCopy {
   public:
-    // A file that may have holes is read and written, as the kernel's copy
-    // of its few data regions is no faster, and its blocks of zeros are left
-    // as holes: a file system that cannot tell where its holes are (a FUSE
-    // file system, for one) reports them as data.
+    // A file that may have holes is read and written, and its blocks of
+    // zeros are left as holes: a file system that cannot tell where its holes
+    // are (a FUSE file system, for one) reports them as data. Once it has
+    // shown a hole, its data regions are data and go to the kernel's copy.
     DataCopy(int in, int out, off_t size, bool holesPossible, CopyProgress* progress)
         : m_in(in), m_out(out), m_size(size), m_holesPossible(holesPossible),
           m_offload(!holesPossible), m_progress(progress) {}
@@ -60,6 +60,7 @@ class DataCopy {
     off_t m_size;
     bool m_holesPossible;
     bool m_offload;
+    bool m_holesShown = false; // the source's file system has shown a hole
     CopyProgress* m_progress;
 };
 
@@ -173,6 +174,8 @@ CopyOutcome DataCopy::copyRegions() {
             if (start < 0 || end < 0)
                 return CopyOutcome::Failed;
             end = std::min(end, m_size);
+            if (!m_holesShown && (start > offset || end < m_size))
+                m_holesShown = m_offload = true;
         }
         const CopyOutcome outcome = copyRegion(start, end);
         if (outcome != CopyOutcome::Done)
