@@ -22,10 +22,10 @@ def write_job_list(app_dir, profile, dest_dir, sources):
             f.write(dest + "," + quote_field(src) + "\n")
 
 
-# Every command is started by this small helper, a fresh interpreter of its own.
-# A child's peak RSS as wait4 reports it includes the memory of the process that
-# forked it (the kernel keeps the old image's high-water mark at exec), so a
-# child forked by this script would report the script's own size.
+# Every command is started by this small helper, a fresh interpreter of its own,
+# which times it. Peak memory is read by peak_rss.c instead: a child's peak RSS as
+# wait4 reports it includes the memory of the process that started it (the kernel
+# keeps the old image's high-water mark at exec), here an interpreter's size.
 LAUNCHER = r"""
 import os, sys, time
 for line in sys.stdin:
@@ -38,7 +38,7 @@ for line in sys.stdin:
     _, status, usage = os.wait4(pid, 0)
     elapsed = time.perf_counter() - start
     print(elapsed, usage.ru_utime + usage.ru_stime, os.waitstatus_to_exitcode(status),
-          usage.ru_maxrss, flush=True)
+          flush=True)
 """
 
 
@@ -49,13 +49,13 @@ class Launcher:
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
 
     def run(self, argv):
-        """Runs argv; returns (seconds, CPU seconds, exit status, peak RSS in KiB, stderr)."""
+        """Runs argv; returns (seconds, CPU seconds, exit status, stderr)."""
         self.proc.stdin.write("\0".join([self.err_path] + argv) + "\n")
         self.proc.stdin.flush()
-        elapsed, cpu, status, rss = self.proc.stdout.readline().split()
+        elapsed, cpu, status = self.proc.stdout.readline().split()
         with open(self.err_path, encoding="utf-8", errors="replace") as f:
             err = f.read()
-        return float(elapsed), float(cpu), int(status), int(rss), err
+        return float(elapsed), float(cpu), int(status), err
 
     def close(self):
         self.proc.stdin.close()
@@ -160,6 +160,14 @@ def build_floor(folder, kept_checks=False):
             return None
         extra = ["-DKEPT_CHECKS", "-Wl,--no-as-needed"] + qt.stdout.split()
     subprocess.run(["cc", "-O2", "-o", exe, source] + extra, check=True)
+    return exe
+
+
+def build_peak_rss(folder):
+    """Compiles peak_rss.c, which reports a command's peak memory, into folder."""
+    exe = os.path.join(folder, "peak_rss")
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "peak_rss.c")
+    subprocess.run(["cc", "-O2", "-o", exe, source], check=True)
     return exe
 
 

@@ -28,9 +28,10 @@ import sys
 import tempfile
 import time
 
-from bench_support import (Launcher, LoopImage, build_floor, check_copies, check_moved,
-                           default_settle, describe_machine, other_file_system, reset_dir,
-                           wait_for_settle, warm, write_files, write_job_list, write_list)
+from bench_support import (Launcher, LoopImage, build_floor, build_peak_rss, check_copies,
+                           check_moved, default_settle, describe_machine, other_file_system,
+                           reset_dir, wait_for_settle, warm, write_files, write_job_list,
+                           write_list)
 
 SMALL_SIZE = 4096
 BIG_SIZE = 256 * 1024 * 1024
@@ -60,6 +61,7 @@ class Bench:
             shutil.copy2(args.before, self.before)
         self.floor = build_floor(self.root)
         self.floor_checked = build_floor(self.root, kept_checks=True)
+        self.peak_rss = build_peak_rss(self.root)
         self.env = {k: v for k, v in os.environ.items()
                     if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env["LC_ALL"] = "C.UTF-8"
@@ -117,7 +119,7 @@ class Bench:
                 prepare()
                 os.sync()
                 wait_for_settle(self.freed_at, self.args.settle)
-                secs, cpu_secs, rc, _, err = self.launcher.run(argv)
+                secs, cpu_secs, rc, err = self.launcher.run(argv)
                 if side in frees or "all" in frees:
                     self.freed_at = time.monotonic()
                 if rc != 0:
@@ -257,9 +259,10 @@ class Bench:
                       float("inf"))
 
     def peak(self, argv, name):
-        secs, _, rc, rss, err = self.launcher.run(argv)
+        secs, _, rc, err = self.launcher.run([self.peak_rss] + argv)
         if rc != 0:
-            raise RuntimeError("%s: exited with %d: %s" % (name, rc, err))
+            raise RuntimeError("%s: exited with %d" % (name, rc))
+        rss = int(err.split()[-1])
         if self.args.verbose:
             print("  %s: %.3f s, peak RSS %d KiB" % (name, secs, rss))
         return rss
@@ -293,7 +296,7 @@ class Bench:
                 self.retire(dest)
                 runs.append(self.peak([self.exe, "/c" + profile], "copy %d" % count))
             copies[count] = statistics.median(runs)
-        floor = self.launcher.run(["true"])[3]
+        floor = self.peak(["true"], "true")
         self.notes.append("peak RSS of a delete job: "
                           + ", ".join("%d records %.1f MiB" % (c, deletes[c] / 1024)
                                       for c in counts)
