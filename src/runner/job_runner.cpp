@@ -118,8 +118,7 @@ Result JobRunner::completeWaitingMoves(Result result) {
     return result;
 }
 
-Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& settings) {
-    record.destination = withTrailingSeparator(record.destination);
+Result JobRunner::runRecord(RunMode mode, const JobRecord& record, const RunSettings& settings) {
     switch (mode) {
     case RunMode::Copy:
     case RunMode::Move:
@@ -132,9 +131,15 @@ Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& s
 
 // Copies or moves the record's source into its destination folder.
 Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
-    QString name;
+    QStringView name;
     Result result = destinationName(record.source, name);
-    const QString target = record.destination + name;
+    // The target is put together in a buffer kept from record to record.
+    QString& target = m_target;
+    target.resize(0);
+    target.append(record.destination);
+    if (!target.endsWith(QLatin1Char('/')))
+        target.append(QLatin1Char('/'));
+    target.append(name);
     if (result.ok())
         result = mode == RunMode::Move ? m_files->moveFile(record.source, target)
                                        : m_files->copyFile(record.source, target);
