@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,7 +29,8 @@ Result FileOperations::copyFile(const QString& source, const QString& target) {
 // Jobs write many files into one folder in a row: its bytes are made once.
 const QByteArray& FileOperations::targetFolderName() {
     const QByteArrayView folder = folderOf(QByteArrayView(m_targetName));
-    if (folder != m_targetFolderName)
+    if (folder.size() != m_targetFolderName.size() ||
+        std::memcmp(folder.data(), m_targetFolderName.constData(), size_t(folder.size())) != 0)
         m_targetFolderName = folder.toByteArray();
     return m_targetFolderName;
 }

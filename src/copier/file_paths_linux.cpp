@@ -2,6 +2,9 @@
 
 #include "common/error_text.h"
 
+#include <QStringEncoder>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -12,17 +15,17 @@ QByteArray encodedPath(const QString& path) {
     return path.toUtf8();
 }
 
-// Most paths are ASCII, copied here char by char without a new buffer.
+// Qt's encoder converts ASCII many characters at a time, into a buffer that
+// stays. It writes U+FFFD for half a surrogate pair where toUtf8() writes
+// '?': such a path takes toUtf8(), so that every part of the program names
+// the same file.
 void encodePath(QStringView path, QByteArray& bytes) {
-    bytes.resize(path.size());
-    char* out = bytes.data();
-    for (const QChar c : path) {
-        if (c.unicode() >= 0x80) {
-            bytes = path.toUtf8();
-            return;
-        }
-        *out++ = char(c.unicode());
-    }
+    QStringEncoder toUtf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    bytes.resize(toUtf8.requiredSpace(path.size()));
+    bytes.truncate(toUtf8.appendToBuffer(bytes.data(), path) - bytes.constData());
+    if (bytes.size() != path.size() &&
+        std::any_of(path.begin(), path.end(), [](QChar c) { return c.isSurrogate(); }))
+        bytes = path.toUtf8();
 }
 
 QString folderOf(const QString& path) {

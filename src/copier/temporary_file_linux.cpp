@@ -18,7 +18,10 @@ constexpr char kTemporaryPrefix[] = ".fennick-";
 QByteArray temporaryNameIn(const QByteArray& folder) {
     static const QByteArray process = kTemporaryPrefix + QByteArray::number(getpid()) + '-';
     static std::atomic<unsigned> counter{0};
-    return folder + '/' + process + QByteArray::number(counter++) + ".tmp";
+    const QByteArray number = QByteArray::number(counter++);
+    QByteArray name;
+    name.reserve(folder.size() + process.size() + number.size() + 5);
+    return name.append(folder).append('/').append(process).append(number).append(".tmp");
 }
 
 // The name through which an open file, with or without a name of its own,

@@ -30,8 +30,9 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
-    m_writtenTargets = WrittenTargets();
-    m_files.emplace(m_writtenTargets, m_copyProgress,
+    m_files.reset();
+    m_writtenTargets.emplace();
+    m_files.emplace(*m_writtenTargets, m_copyProgress,
                     switchSetting(settings.verifyText) == SwitchSetting::On,
                     [this](const QString& source, const QString& target, const QByteArray& hash) {
                         moveCompleted(source, target, hash);

@@ -55,8 +55,8 @@ class JobRunner {
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
-    WrittenTargets m_writtenTargets; // of the run under way
-    QString m_target;                // of the record under way
+    std::optional<WrittenTargets> m_writtenTargets; // of the run under way
+    QString m_target;                               // of the record under way
     CopyProgress* m_copyProgress = nullptr;
     std::optional<FileOperations> m_files; // a fresh one for each run
     RunLog m_noLog;

@@ -5,6 +5,9 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringView>
+
+#include <memory_resource>
 
 // What keeps a run from destroying files it must not: a read-only file is
 // never deleted, moved or replaced, and a file that the run itself wrote is
@@ -27,6 +30,11 @@ inline size_t qHash(const FileId& id, size_t seed = 0) {
 // source listed twice is no clash.
 class WrittenTargets : public TargetGuard {
   public:
+    WrittenTargets() = default;
+    // The name tables point into storage that this object owns.
+    WrittenTargets(const WrittenTargets&) = delete;
+    WrittenTargets& operator=(const WrittenTargets&) = delete;
+
     Result mayMove(const QString& source, const struct stat& entry) override;
     Result mayReplace(const QString& target, const struct stat& entry,
                       const FileId& source) override;
@@ -35,16 +43,21 @@ class WrittenTargets : public TargetGuard {
   private:
     // A name this run wrote into a folder, as written, with its source.
     struct WrittenName {
-        QString name;
+        QStringView name;
         FileId source;
     };
-    using NamesInFolder = QHash<QString, WrittenName>; // by case-folded name
+    using NamesInFolder = QHash<QStringView, WrittenName>; // by case-folded name
 
     NamesInFolder& namesIn(QStringView folder);
+    QStringView kept(QStringView text);
     bool isNameWrittenFromOtherSource(const QString& target, const FileId& source);
 
+    // The text of the names and of the keys that differ from them, in a few
+    // large blocks rather than one allocation per name; freed with the object.
+    std::pmr::monotonic_buffer_resource m_names;
     QHash<FileId, FileId> m_sourceOf;
     QHash<QString, NamesInFolder> m_namesByFolder; // by folder, ending in "/"
     QString m_lastFolder;                          // the folder that m_lastNames belongs to
     NamesInFolder* m_lastNames = nullptr;
+    QString m_folded; // the last name that folding changed
 };
