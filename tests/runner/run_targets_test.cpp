@@ -69,4 +69,20 @@ TEST(WrittenTargetsTest, ATargetIsKnownByItsInodeUntilReplaced) {
     EXPECT_FALSE(targets.mayReplace("/out/a.txt", entry(8), kOtherSource).ok());
 }
 
+// Many names, most of them changed by folding, written into one folder, and
+// then a few from another folder: each one is still known afterwards.
+TEST(WrittenTargetsTest, EveryNameOfALongRunIsKnown) {
+    WrittenTargets targets;
+    const auto name = [](int i) { return QStringLiteral("/out/Name%1.txt").arg(i); };
+    for (int i = 0; i < 5000; ++i)
+        targets.written(name(i), {kSource, {1, ino_t(1000 + i)}, {}});
+    targets.written("/other/x.txt", {kSource, {1, 1}, {}});
+    for (const int i : {0, 1, 2500, 4999}) {
+        EXPECT_FALSE(targets.mayReplace(name(i), entry(9), kOtherSource).ok()) << i;
+        EXPECT_FALSE(targets.mayReplace(name(i).toLower(), entry(9), kOtherSource).ok()) << i;
+        EXPECT_TRUE(targets.mayReplace(name(i), entry(9), kSource).ok()) << i;
+    }
+    EXPECT_TRUE(targets.mayReplace("/out/Name5000.txt", entry(9), kOtherSource).ok());
+}
+
 } // namespace
