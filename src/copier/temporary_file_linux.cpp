@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <initializer_list>
 #include <iterator>
 #include <unistd.h>
 
@@ -13,32 +14,53 @@ namespace {
 
 constexpr char kTemporaryPrefix[] = ".fennick-";
 
+// The decimal digits of a number, written by hand: a formatted print or
+// QByteArray::number() costs more than the rest of naming a file.
+class Decimal {
+  public:
+    explicit Decimal(unsigned number) {
+        do {
+            *--m_first = char('0' + number % 10);
+            number /= 10;
+        } while (number != 0);
+    }
+    Decimal(const Decimal&) = delete; // m_first points into the object
+    Decimal& operator=(const Decimal&) = delete;
+    QByteArrayView digits() const { return {m_first, std::end(m_digits)}; }
+
+  private:
+    char m_digits[10];
+    char* m_first = std::end(m_digits);
+};
+
+// The parts put together with one allocation and plain copies.
+QByteArray joined(std::initializer_list<QByteArrayView> parts) {
+    qsizetype size = 0;
+    for (const QByteArrayView part : parts)
+        size += part.size();
+    QByteArray text(size, Qt::Uninitialized);
+    char* out = text.data();
+    for (const QByteArrayView part : parts)
+        out = std::copy(part.begin(), part.end(), out);
+    return text;
+}
+
 // The process id, read once, keeps the names of runs at once apart; a name
 // left by an earlier process with the same id is skipped (O_EXCL).
 QByteArray temporaryNameIn(const QByteArray& folder) {
     static const QByteArray process = kTemporaryPrefix + QByteArray::number(getpid()) + '-';
     static std::atomic<unsigned> counter{0};
-    const QByteArray number = QByteArray::number(counter++);
-    QByteArray name;
-    name.reserve(folder.size() + process.size() + number.size() + 5);
-    return name.append(folder).append('/').append(process).append(number).append(".tmp");
+    return joined({folder, "/", process, Decimal(counter++).digits(), ".tmp"});
 }
 
 // The name through which an open file, with or without a name of its own,
-// can be linked into a folder. Written by hand: a formatted print costs more
-// than the rest of naming the file.
+// can be linked into a folder.
 struct DescriptorPath {
     explicit DescriptorPath(int fd) {
+        const Decimal number{unsigned(fd)};
         constexpr char kFolder[] = "/proc/self/fd/";
-        char digits[12];
-        char* first = std::end(digits);
-        unsigned number = unsigned(fd);
-        do {
-            *--first = char('0' + number % 10);
-            number /= 10;
-        } while (number != 0);
         char* out = std::copy(std::begin(kFolder), std::end(kFolder) - 1, text);
-        *std::copy(first, std::end(digits), out) = '\0';
+        *std::copy(number.digits().begin(), number.digits().end(), out) = '\0';
     }
     char text[32];
 };

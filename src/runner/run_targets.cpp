@@ -23,6 +23,11 @@ qsizetype nameStart(QStringView path) {
     return start;
 }
 
+bool isSameText(QStringView a, QStringView b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), size_t(a.size()) * sizeof(QChar)) == 0;
+}
+
 // The name as a file system that ignores case compares it. Most names are
 // ASCII, folded here without the Unicode tables, and often already in lower
 // case: then the name itself is returned. Otherwise the folded name is put
@@ -69,6 +74,7 @@ Result WrittenTargets::mayReplace(const QString& target, const struct stat& entr
     // A target that is the source itself is refused by the copier.
     if (targetId == source)
         return Result::success();
+    listWritten();
     const auto written = m_sourceOf.constFind(targetId);
     const bool clash = written != m_sourceOf.cend() ? *written != source
                                                     : isNameWrittenFromOtherSource(target, source);
@@ -77,22 +83,47 @@ Result WrittenTargets::mayReplace(const QString& target, const struct stat& entr
 }
 
 void WrittenTargets::written(const QString& target, const WrittenFile& file) {
+    const qsizetype start = nameStart(target);
+    const QStringView folder = QStringView(target).first(start);
+    const QStringView name = kept(QStringView(target).sliced(start));
+    if (!m_listing && !file.replaced) {
+        if (!isSameText(folder, m_unlistedFolder))
+            m_unlistedFolder = kept(folder);
+        m_unlisted.push_back({m_unlistedFolder, name, file.target, file.source});
+        return;
+    }
+    listWritten();
     // A replaced file's inode is free again and may name a new file later.
     if (file.replaced)
         m_sourceOf.remove(*file.replaced);
-    m_sourceOf.insert(file.target, file.source);
-    const qsizetype start = nameStart(target);
-    const QStringView name = kept(QStringView(target).sliced(start));
+    list(folder, name, file.target, file.source);
+}
+
+void WrittenTargets::list(QStringView folder, QStringView name, const FileId& target,
+                          const FileId& source) {
+    m_sourceOf.insert(target, source);
     const QStringView folded = foldedName(name, m_folded);
     const QStringView key = folded.data() == name.data() ? name : kept(folded);
-    namesIn(QStringView(target).first(start)).insert(key, {name, file.source});
+    namesIn(folder).insert(key, {name, source});
+}
+
+// The files written so far go into the tables, in the order they were written,
+// so that a name written twice keeps its last source.
+void WrittenTargets::listWritten() {
+    if (m_listing)
+        return;
+    m_listing = true;
+    m_sourceOf.reserve(qsizetype(m_unlisted.size()));
+    for (const Unlisted& file : m_unlisted)
+        list(file.folder, file.name, file.target, file.source);
+    m_unlisted = {};
 }
 
 QStringView WrittenTargets::kept(QStringView text) {
     if (text.isEmpty())
         return {};
     auto* copy =
-        static_cast<QChar*>(m_names.allocate(size_t(text.size()) * sizeof(QChar), alignof(QChar)));
+        static_cast<QChar*>(m_text.allocate(size_t(text.size()) * sizeof(QChar), alignof(QChar)));
     std::copy(text.begin(), text.end(), copy);
     return {copy, text.size()};
 }
@@ -100,9 +131,7 @@ QStringView WrittenTargets::kept(QStringView text) {
 // Jobs write into one folder for many records in a row: its names are found
 // without hashing the folder's path again.
 WrittenTargets::NamesInFolder& WrittenTargets::namesIn(QStringView folder) {
-    if (m_lastNames == nullptr || folder.size() != m_lastFolder.size() ||
-        std::memcmp(folder.data(), m_lastFolder.constData(),
-                    size_t(folder.size()) * sizeof(QChar)) != 0) {
+    if (m_lastNames == nullptr || !isSameText(folder, m_lastFolder)) {
         m_lastFolder = folder.toString();
         m_lastNames = &m_namesByFolder[m_lastFolder];
     }

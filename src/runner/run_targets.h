@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include <memory_resource>
+#include <vector>
 
 // What keeps a run from destroying files it must not: a read-only file is
 // never deleted, moved or replaced, and a file that the run itself wrote is
@@ -47,14 +48,29 @@ class WrittenTargets : public TargetGuard {
         FileId source;
     };
     using NamesInFolder = QHash<QStringView, WrittenName>; // by case-folded name
+    // A file written before the first question, its folder and name kept.
+    struct Unlisted {
+        QStringView folder;
+        QStringView name;
+        FileId target;
+        FileId source;
+    };
 
+    void list(QStringView folder, QStringView name, const FileId& target, const FileId& source);
+    void listWritten();
     NamesInFolder& namesIn(QStringView folder);
     QStringView kept(QStringView text);
     bool isNameWrittenFromOtherSource(const QString& target, const FileId& source);
 
-    // The text of the names and of the keys that differ from them, in a few
-    // large blocks rather than one allocation per name; freed with the object.
-    std::pmr::monotonic_buffer_resource m_names;
+    // The text of the names, folders and keys that differ from their names, in
+    // a few large blocks rather than one allocation each; freed with the object.
+    std::pmr::monotonic_buffer_resource m_text;
+    // Most runs never ask about a target (the targets are new, or nothing was
+    // written twice): the files written are kept in order, and the tables
+    // below made from them at the first question and kept up to date after.
+    std::vector<Unlisted> m_unlisted;
+    QStringView m_unlistedFolder; // the folder of the last one
+    bool m_listing = false;       // whether the tables are kept up to date
     QHash<FileId, FileId> m_sourceOf;
     QHash<QString, NamesInFolder> m_namesByFolder; // by folder, ending in "/"
     QString m_lastFolder;                          // the folder that m_lastNames belongs to
