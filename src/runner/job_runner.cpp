@@ -12,6 +12,8 @@
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kDeleteCaption = QStringLiteral("削除");
@@ -21,6 +23,18 @@ const QString kDeleteQuestion = QStringLiteral("を削除します。");
 // reported as done, on the user's behalf.
 Result noAnswer(const QString& path) {
     return Result::failure(describeError(ErrorKind::NoAnswer, path));
+}
+
+// The folder and the name, with a "/" between them where the folder lacks
+// one, put into `path`, whose storage is kept from record to record.
+const QString& joinedPath(QStringView folder, QStringView name, QString& path) {
+    const bool separator = !folder.endsWith(QLatin1Char('/'));
+    path.resize(folder.size() + (separator ? 1 : 0) + name.size());
+    QChar* out = std::copy(folder.begin(), folder.end(), path.data());
+    if (separator)
+        *out++ = QLatin1Char('/');
+    std::copy(name.begin(), name.end(), out);
+    return path;
 }
 
 } // namespace
@@ -134,13 +148,7 @@ Result JobRunner::runRecord(RunMode mode, const JobRecord& record, const RunSett
 Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
     QStringView name;
     Result result = destinationName(record.source, name);
-    // The target is put together in a buffer kept from record to record.
-    QString& target = m_target;
-    target.resize(0);
-    target.append(record.destination);
-    if (!target.endsWith(QLatin1Char('/')))
-        target.append(QLatin1Char('/'));
-    target.append(name);
+    const QString& target = joinedPath(record.destination, name, m_target);
     if (result.ok())
         result = mode == RunMode::Move ? m_files->moveFile(record.source, target)
                                        : m_files->copyFile(record.source, target);
