@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <deque>
 #include <memory_resource>
-#include <vector>
 
 // What keeps a run from destroying files it must not: a read-only file is
 // never deleted, moved or replaced, and a file that the run itself wrote is
@@ -65,12 +65,12 @@ class WrittenTargets : public TargetGuard {
     // The text of the names, folders and keys that differ from their names, in
     // a few large blocks rather than one allocation each; freed with the object.
     std::pmr::monotonic_buffer_resource m_text;
-    // Most runs never ask about a target (the targets are new, or nothing was
-    // written twice): the files written are kept in order, and the tables
-    // below made from them at the first question and kept up to date after.
-    std::vector<Unlisted> m_unlisted;
-    QStringView m_unlistedFolder; // the folder of the last one
-    bool m_listing = false;       // whether the tables are kept up to date
+    // Most runs never ask about an existing target (the targets are new): the
+    // files written are only kept in order, and the tables below made from
+    // them at the first question and kept up to date after it.
+    std::deque<Unlisted> m_unlisted; // no spare room, unlike a vector grown by doubling
+    QStringView m_unlistedFolder;    // the folder of the last one
+    bool m_listing = false;          // whether the tables are kept up to date
     QHash<FileId, FileId> m_sourceOf;
     QHash<QString, NamesInFolder> m_namesByFolder; // by folder, ending in "/"
     QString m_lastFolder;                          // the folder that m_lastNames belongs to
