@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <string_view>
 
 // Qt takes file names on Linux as UTF-8 (QFile::encodeName converts through
 // the system encoding, which is UTF-8 there); the direct conversion costs a
@@ -16,24 +15,16 @@ QByteArray encodedPath(const QString& path) {
     return path.toUtf8();
 }
 
-// Most paths are ASCII: checked, then narrowed, by two plain loops that the
-// compiler turns into vector code. Other paths take Qt's encoder. It writes
-// U+FFFD for half a surrogate pair where toUtf8() writes '?': such a path
-// takes toUtf8(), so that every part of the program names the same file.
+// Qt's encoder converts ASCII many units at a time, whatever the compiler's
+// options, into a buffer that stays. It writes U+FFFD for half a surrogate
+// pair where toUtf8() writes '?': such a path takes toUtf8(), so that every
+// part of the program names the same file.
 void encodePath(QStringView path, QByteArray& bytes) {
-    const std::u16string_view text(path.utf16(), size_t(path.size()));
-    char16_t bits = 0;
-    for (const char16_t c : text)
-        bits |= c;
-    if (bits < 0x80) {
-        bytes.resize(path.size());
-        std::copy(text.begin(), text.end(), bytes.data());
-        return;
-    }
     QStringEncoder toUtf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     bytes.resize(toUtf8.requiredSpace(path.size()));
     bytes.truncate(toUtf8.appendToBuffer(bytes.data(), path) - bytes.constData());
-    if (std::any_of(path.begin(), path.end(), [](QChar c) { return c.isSurrogate(); }))
+    if (bytes.size() != path.size() &&
+        std::any_of(path.begin(), path.end(), [](QChar c) { return c.isSurrogate(); }))
         bytes = path.toUtf8();
 }
 
