@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +21,18 @@ FileOperations::FileOperations(TargetGuard& guard, CopyProgress* progress, bool 
     : m_guard(guard), m_progress(progress), m_verify(verify), m_moves(std::move(moveCompleted)) {}
 
 Result FileOperations::copyFile(const QString& source, const QString& target) {
-    return copyFile(source, target, Purpose::Copy);
+    encodePath(source, m_sourceName);
+    encodePath(target, m_targetName);
+    return copyEncoded(source, target, Purpose::Copy);
+}
+
+// Jobs write many files into one folder in a row: its bytes are made once.
+const QByteArray& FileOperations::targetFolderName() {
+    const QByteArrayView folder = folderOf(QByteArrayView(m_targetName));
+    if (folder.size() != m_targetFolderName.size() ||
+        std::memcmp(folder.data(), m_targetFolderName.constData(), size_t(folder.size())) != 0)
+        m_targetFolderName = folder.toByteArray();
+    return m_targetFolderName;
 }
 
 // An existing target: the run's checks first, then the refusal of the
@@ -37,9 +49,10 @@ Result FileOperations::checkExisting(const QString& target, const QByteArray& ta
     return same ? Result::failure(describeError(ErrorKind::SameFile, target)) : Result::success();
 }
 
-Result FileOperations::copyFile(const QString& source, const QString& target, Purpose purpose) {
+Result FileOperations::copyEncoded(const QString& source, const QString& target, Purpose purpose) {
     m_checkedHash.clear();
-    const QByteArray sourceName = encodedPath(source);
+    const QByteArray& sourceName = m_sourceName;
+    const QByteArray& targetName = m_targetName;
     // Not blocking: opening a named pipe would otherwise wait for a writer.
     const FileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat sourceInfo;
@@ -54,7 +67,6 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
     // throughout. After a target that existed, the next one is looked at
     // first, and an existing one is replaced through a named file and a
     // rename; otherwise the copy takes a name that nothing may have.
-    const QByteArray targetName = encodedPath(target);
     std::optional<struct stat> existing;
     if (m_lastTargetExisted && (existing = entryOf(targetName))) {
         const Result checked = checkExisting(target, targetName, *existing, idOf(sourceInfo));
@@ -63,7 +75,7 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
     }
     const bool sourceHasAcl = hasAcl(in.get());
     TemporaryFile temporary;
-    if (!temporary.create(folderOf(targetName), creationMode(sourceInfo, sourceHasAcl),
+    if (!temporary.create(targetFolderName(), creationMode(sourceInfo, sourceHasAcl),
                           existing ? TemporaryFile::Naming::Named
                                    : TemporaryFile::Naming::UnnamedWherePossible)) {
         const int error = errno;
@@ -107,7 +119,7 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
             return checked;
     }
     const Result placed =
-        putInPlace(temporary, target, targetName, {idOf(sourceInfo), idOf(copyInfo), replaced});
+        putInPlace(temporary, target, {idOf(sourceInfo), idOf(copyInfo), replaced});
     if (placed.ok())
         m_checkedHash = hash;
     return placed;
@@ -119,7 +131,8 @@ Result FileOperations::copyFile(const QString& source, const QString& target, Pu
 // (a named temporary file, no renameat2 without replacing: some FUSE ones)
 // has the target looked at before every rename.
 Result FileOperations::putInPlace(TemporaryFile& temporary, const QString& target,
-                                  const QByteArray& targetName, WrittenFile file) {
+                                  WrittenFile file) {
+    const QByteArray& targetName = m_targetName;
     if (!file.replaced) {
         const bool canRefuse =
             !temporary.isNamed() ||

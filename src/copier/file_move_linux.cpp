@@ -32,10 +32,10 @@ bool FileOperations::isKnownCrossDevice(dev_t source, const QString& target) {
 
 // Renames a regular file, refusing to replace the source itself; an existing
 // other file is replaced. Nothing when the target is on another file system.
-std::optional<Result> FileOperations::renameFile(const QByteArray& sourceName,
-                                                 const QString& source, const QString& target,
+std::optional<Result> FileOperations::renameFile(const QString& source, const QString& target,
                                                  const struct stat& sourceInfo) {
-    const QByteArray targetName = encodedPath(target);
+    const QByteArray& sourceName = m_sourceName;
+    const QByteArray& targetName = m_targetName;
     // A rename keeps the file's inode.
     WrittenFile file{idOf(sourceInfo), idOf(sourceInfo), std::nullopt};
     if (renameat2(AT_FDCWD, sourceName.constData(), AT_FDCWD, targetName.constData(),
@@ -77,9 +77,9 @@ std::optional<Result> FileOperations::renameFile(const QByteArray& sourceName,
 
 Result FileOperations::moveFile(const QString& source, const QString& target) {
     m_checkedHash.clear();
-    const QByteArray sourceName = encodedPath(source);
+    encodePath(source, m_sourceName);
     struct stat sourceInfo;
-    if (lstat(sourceName.constData(), &sourceInfo) != 0)
+    if (lstat(m_sourceName.constData(), &sourceInfo) != 0)
         return errnoFailure(source);
     // Finishing the batch only deletes sources: a source it deleted fails below.
     const Result finished =
@@ -90,8 +90,9 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
     if (!allowed.ok())
         return allowed;
     // A symbolic link is moved as the file it points to, as a copy would.
+    encodePath(target, m_targetName);
     if (S_ISREG(sourceInfo.st_mode) && !isKnownCrossDevice(sourceInfo.st_dev, target)) {
-        if (std::optional<Result> renamed = renameFile(sourceName, source, target, sourceInfo))
+        if (std::optional<Result> renamed = renameFile(source, target, sourceInfo))
             return *renamed;
     }
     // A source that could not be deleted would leave the whole batch's
@@ -102,7 +103,7 @@ Result FileOperations::moveFile(const QString& source, const QString& target) {
                    ? errnoFailure(sourceFolder)
                    : Result::failure(describeError(ErrorKind::AccessDenied, sourceFolder));
     // The source goes only when its copy, under its name, is on the disk.
-    const Result copied = copyFile(source, target, Purpose::Move);
+    const Result copied = copyEncoded(source, target, Purpose::Move);
     if (copied.ok())
         m_moves.add(source, sourceInfo, target, m_checkedHash);
     return copied;

@@ -59,11 +59,12 @@ class FileOperations {
 
   private:
     enum class Purpose { Copy, Move };
-    Result copyFile(const QString& source, const QString& target, Purpose purpose);
-    Result putInPlace(TemporaryFile& temporary, const QString& target, const QByteArray& targetName,
-                      WrittenFile file);
-    std::optional<Result> renameFile(const QByteArray& sourceName, const QString& source,
-                                     const QString& target, const struct stat& sourceInfo);
+    // With the source's and the target's bytes in m_sourceName, m_targetName.
+    Result copyEncoded(const QString& source, const QString& target, Purpose purpose);
+    const QByteArray& targetFolderName();
+    Result putInPlace(TemporaryFile& temporary, const QString& target, WrittenFile file);
+    std::optional<Result> renameFile(const QString& source, const QString& target,
+                                     const struct stat& sourceInfo);
     Result checkExisting(const QString& target, const QByteArray& targetName,
                          const struct stat& entry, const FileId& source);
     std::optional<dev_t> folderDevice(const QString& folder);
@@ -73,6 +74,11 @@ class FileOperations {
     CopyProgress* m_progress;
     bool m_verify;
     QByteArray m_checkedHash;
+    // The file system's bytes of the current source, target and target's
+    // folder, kept from file to file so that encoding them allocates nothing.
+    QByteArray m_sourceName;
+    QByteArray m_targetName;
+    QByteArray m_targetFolderName;
     bool m_lastTargetExisted = false;
     // File systems that cannot rename without replacing (some FUSE ones).
     std::vector<dev_t> m_devicesWithoutNoReplace;

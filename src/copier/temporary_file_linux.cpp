@@ -2,28 +2,66 @@
 
 #include "copier/file_paths.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
+#include <initializer_list>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
 
 constexpr char kTemporaryPrefix[] = ".fennick-";
 
+// The decimal digits of a number, written by hand: a formatted print or
+// QByteArray::number() costs more than the rest of naming a file.
+class Decimal {
+  public:
+    explicit Decimal(unsigned number) {
+        do {
+            *--m_first = char('0' + number % 10);
+            number /= 10;
+        } while (number != 0);
+    }
+    Decimal(const Decimal&) = delete; // m_first points into the object
+    Decimal& operator=(const Decimal&) = delete;
+    QByteArrayView digits() const { return {m_first, std::end(m_digits)}; }
+
+  private:
+    char m_digits[10];
+    char* m_first = std::end(m_digits);
+};
+
+// The parts put together with one allocation and plain copies.
+QByteArray joined(std::initializer_list<QByteArrayView> parts) {
+    qsizetype size = 0;
+    for (const QByteArrayView part : parts)
+        size += part.size();
+    QByteArray text(size, Qt::Uninitialized);
+    char* out = text.data();
+    for (const QByteArrayView part : parts)
+        out = std::copy(part.begin(), part.end(), out);
+    return text;
+}
+
 // The process id, read once, keeps the names of runs at once apart; a name
 // left by an earlier process with the same id is skipped (O_EXCL).
 QByteArray temporaryNameIn(const QByteArray& folder) {
     static const QByteArray process = kTemporaryPrefix + QByteArray::number(getpid()) + '-';
     static std::atomic<unsigned> counter{0};
-    return folder + '/' + process + QByteArray::number(counter++) + ".tmp";
+    return joined({folder, "/", process, Decimal(counter++).digits(), ".tmp"});
 }
 
 // The name through which an open file, with or without a name of its own,
 // can be linked into a folder.
 struct DescriptorPath {
-    explicit DescriptorPath(int fd) { std::snprintf(text, sizeof text, "/proc/self/fd/%d", fd); }
+    explicit DescriptorPath(int fd) {
+        const Decimal number{unsigned(fd)};
+        constexpr char kFolder[] = "/proc/self/fd/";
+        char* out = std::copy(std::begin(kFolder), std::end(kFolder) - 1, text);
+        *std::copy(number.digits().begin(), number.digits().end(), out) = '\0';
+    }
     char text[32];
 };
 

@@ -67,13 +67,13 @@ class Planner {
 };
 
 Result Planner::planTransfer(const JobRecord& record) {
-    QString name;
+    QStringView name;
     Result result = destinationName(record.source, name);
     if (result.ok() && m_mode == RunMode::Move)
         result = refuseReadOnly(record.source);
     if (!result.ok())
         return result;
-    const QString target = withTrailingSeparator(record.destination) + name;
+    const QString target = withTrailingSeparator(record.destination).append(name);
     const std::optional<struct stat> sourceInfo = statOf(record.source);
     const int sourceError = errno;
     bool replaces = false;

@@ -12,6 +12,8 @@
 #include "runner/run_progress.h"
 #include "runner/run_targets.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kDeleteCaption = QStringLiteral("削除");
@@ -23,6 +25,18 @@ Result noAnswer(const QString& path) {
     return Result::failure(describeError(ErrorKind::NoAnswer, path));
 }
 
+// The folder and the name, with a "/" between them where the folder lacks
+// one, put into `path`, whose storage is kept from record to record.
+const QString& joinedPath(QStringView folder, QStringView name, QString& path) {
+    const bool separator = !folder.endsWith(QLatin1Char('/'));
+    path.resize(folder.size() + (separator ? 1 : 0) + name.size());
+    QChar* out = std::copy(folder.begin(), folder.end(), path.data());
+    if (separator)
+        *out++ = QLatin1Char('/');
+    std::copy(name.begin(), name.end(), out);
+    return path;
+}
+
 } // namespace
 
 JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
@@ -30,8 +44,9 @@ JobRunner::JobRunner(Prompter& prompter) : m_prompter(prompter) {}
 bool JobRunner::run(RunMode mode, const QString& profileText, const RunSettings& settings,
                     const QString& appFolder) {
     const QString jobList = jobListPath(appFolder, profileText);
-    m_writtenTargets = WrittenTargets();
-    m_files.emplace(m_writtenTargets, m_copyProgress,
+    m_files.reset();
+    m_writtenTargets.emplace();
+    m_files.emplace(*m_writtenTargets, m_copyProgress,
                     switchSetting(settings.verifyText) == SwitchSetting::On,
                     [this](const QString& source, const QString& target, const QByteArray& hash) {
                         moveCompleted(source, target, hash);
@@ -118,8 +133,7 @@ Result JobRunner::completeWaitingMoves(Result result) {
     return result;
 }
 
-Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& settings) {
-    record.destination = withTrailingSeparator(record.destination);
+Result JobRunner::runRecord(RunMode mode, const JobRecord& record, const RunSettings& settings) {
     switch (mode) {
     case RunMode::Copy:
     case RunMode::Move:
@@ -132,9 +146,9 @@ Result JobRunner::runRecord(RunMode mode, JobRecord record, const RunSettings& s
 
 // Copies or moves the record's source into its destination folder.
 Result JobRunner::transferRecord(const JobRecord& record, RunMode mode) {
-    QString name;
+    QStringView name;
     Result result = destinationName(record.source, name);
-    const QString target = record.destination + name;
+    const QString& target = joinedPath(record.destination, name, m_target);
     if (result.ok())
         result = mode == RunMode::Move ? m_files->moveFile(record.source, target)
                                        : m_files->copyFile(record.source, target);

@@ -42,7 +42,7 @@ class JobRunner {
 
   private:
     Result runRecords(RunMode mode, const QString& jobList, const RunSettings& settings);
-    Result runRecord(RunMode mode, JobRecord record, const RunSettings& settings);
+    Result runRecord(RunMode mode, const JobRecord& record, const RunSettings& settings);
     Result transferRecord(const JobRecord& record, RunMode mode);
     Result deleteRecord(const JobRecord& record, const RunSettings& settings);
     Result askAndDelete(const QString& source);
@@ -55,7 +55,8 @@ class JobRunner {
 
     Prompter& m_prompter;
     RunProgress* m_progress = nullptr;
-    WrittenTargets m_writtenTargets; // of the run under way
+    std::optional<WrittenTargets> m_writtenTargets; // of the run under way
+    QString m_target;                               // of the record under way
     CopyProgress* m_copyProgress = nullptr;
     std::optional<FileOperations> m_files; // a fresh one for each run
     RunLog m_noLog;

@@ -14,8 +14,8 @@ Result badSettingValue(const QString& explanation) {
 
 } // namespace
 
-Result destinationName(const QString& source, QString& name) {
-    name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+Result destinationName(const QString& source, QStringView& name) {
+    name = QStringView(source).sliced(source.lastIndexOf(QLatin1Char('/')) + 1);
     if (!hasWildcards(name))
         return name.isEmpty() ? Result::failure(describeError(ErrorKind::FileNotFound, source))
                               : Result::success();

@@ -11,7 +11,7 @@
 // The name under which a copy lands: the source's own. A plain path is
 // checked by the copy itself, which takes ordinary files only; a pattern is
 // never copied, unless a file bears that very name.
-Result destinationName(const QString& source, QString& name);
+Result destinationName(const QString& source, QStringView& name);
 
 // A Preview value that is not a number, named with the settings file.
 Result previewNotANumber(const RunSettings& settings);

@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
 namespace {
 
 bool isReadOnly(const struct stat& info) {
@@ -12,27 +16,39 @@ bool isReadOnly(const struct stat& info) {
 }
 
 // Where the name of a path starts.
-qsizetype nameStart(const QString& path) {
-    return path.lastIndexOf(QLatin1Char('/')) + 1;
+qsizetype nameStart(QStringView path) {
+    qsizetype start = path.size();
+    while (start > 0 && path[start - 1] != QLatin1Char('/'))
+        --start;
+    return start;
+}
+
+bool isSameText(QStringView a, QStringView b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), size_t(a.size()) * sizeof(QChar)) == 0;
 }
 
 // The name as a file system that ignores case compares it. Most names are
 // ASCII, folded here without the Unicode tables, and often already in lower
-// case, which costs no copy.
-QString foldedName(const QString& name) {
-    bool upper = false;
-    for (const QChar c : name) {
-        if (c.unicode() >= 0x80)
-            return name.toCaseFolded();
-        upper = upper || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+// case: then the name itself is returned. Otherwise the folded name is put
+// into `folded`, whose storage is kept from name to name.
+QStringView foldedName(QStringView name, QString& folded) {
+    unsigned bits = 0;
+    unsigned capitals = 0;
+    for (const char16_t c : std::u16string_view(name.utf16(), size_t(name.size()))) {
+        bits |= c;
+        capitals |= unsigned(char16_t(c - u'A') < 26);
     }
-    if (!upper)
+    if (bits >= 0x80) {
+        folded = name.toString().toCaseFolded();
+        return folded;
+    }
+    if (capitals == 0)
         return name;
-    QString folded = name;
-    for (QChar& c : folded) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
+    folded.resize(name.size());
+    QChar* out = folded.data();
+    for (const QChar c : name)
+        *out++ = c.toLower();
     return folded;
 }
 
@@ -58,6 +74,7 @@ Result WrittenTargets::mayReplace(const QString& target, const struct stat& entr
     // A target that is the source itself is refused by the copier.
     if (targetId == source)
         return Result::success();
+    listWritten();
     const auto written = m_sourceOf.constFind(targetId);
     const bool clash = written != m_sourceOf.cend() ? *written != source
                                                     : isNameWrittenFromOtherSource(target, source);
@@ -66,19 +83,55 @@ Result WrittenTargets::mayReplace(const QString& target, const struct stat& entr
 }
 
 void WrittenTargets::written(const QString& target, const WrittenFile& file) {
+    const qsizetype start = nameStart(target);
+    const QStringView folder = QStringView(target).first(start);
+    const QStringView name = kept(QStringView(target).sliced(start));
+    if (!m_listing && !file.replaced) {
+        if (!isSameText(folder, m_unlistedFolder))
+            m_unlistedFolder = kept(folder);
+        m_unlisted.push_back({m_unlistedFolder, name, file.target, file.source});
+        return;
+    }
+    listWritten();
     // A replaced file's inode is free again and may name a new file later.
     if (file.replaced)
         m_sourceOf.remove(*file.replaced);
-    m_sourceOf.insert(file.target, file.source);
-    const qsizetype start = nameStart(target);
-    const QString name = target.mid(start);
-    namesIn(QStringView(target).left(start)).insert(foldedName(name), {name, file.source});
+    list(folder, name, file.target, file.source);
+}
+
+void WrittenTargets::list(QStringView folder, QStringView name, const FileId& target,
+                          const FileId& source) {
+    m_sourceOf.insert(target, source);
+    const QStringView folded = foldedName(name, m_folded);
+    const QStringView key = folded.data() == name.data() ? name : kept(folded);
+    namesIn(folder).insert(key, {name, source});
+}
+
+// The files written so far go into the tables, in the order they were written,
+// so that a name written twice keeps its last source.
+void WrittenTargets::listWritten() {
+    if (m_listing)
+        return;
+    m_listing = true;
+    m_sourceOf.reserve(qsizetype(m_unlisted.size()));
+    for (const Unlisted& file : m_unlisted)
+        list(file.folder, file.name, file.target, file.source);
+    m_unlisted = {};
+}
+
+QStringView WrittenTargets::kept(QStringView text) {
+    if (text.isEmpty())
+        return {};
+    auto* copy =
+        static_cast<QChar*>(m_text.allocate(size_t(text.size()) * sizeof(QChar), alignof(QChar)));
+    std::copy(text.begin(), text.end(), copy);
+    return {copy, text.size()};
 }
 
 // Jobs write into one folder for many records in a row: its names are found
 // without hashing the folder's path again.
 WrittenTargets::NamesInFolder& WrittenTargets::namesIn(QStringView folder) {
-    if (m_lastNames == nullptr || folder != m_lastFolder) {
+    if (m_lastNames == nullptr || !isSameText(folder, m_lastFolder)) {
         m_lastFolder = folder.toString();
         m_lastNames = &m_namesByFolder[m_lastFolder];
     }
@@ -92,9 +145,9 @@ WrittenTargets::NamesInFolder& WrittenTargets::namesIn(QStringView folder) {
 // FUSE file systems give each spelling, or each look-up, a number of its own.
 bool WrittenTargets::isNameWrittenFromOtherSource(const QString& target, const FileId& source) {
     const qsizetype start = nameStart(target);
-    const QString name = target.mid(start);
-    const NamesInFolder& names = namesIn(QStringView(target).left(start));
-    const auto written = names.constFind(foldedName(name));
+    const QStringView name = QStringView(target).sliced(start);
+    const NamesInFolder& names = namesIn(QStringView(target).first(start));
+    const auto written = names.constFind(foldedName(name, m_folded));
     if (written == names.cend() || written->source == source)
         return false;
     if (written->name == name)

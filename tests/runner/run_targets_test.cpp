@@ -69,4 +69,30 @@ TEST(WrittenTargetsTest, ATargetIsKnownByItsInodeUntilReplaced) {
     EXPECT_FALSE(targets.mayReplace("/out/a.txt", entry(8), kOtherSource).ok());
 }
 
+// Many names, most of them changed by folding, written into one folder, and
+// then a few from another folder: each one is still known afterwards, also
+// when written after the first question. A name written twice keeps its last
+// source.
+TEST(WrittenTargetsTest, EveryNameOfALongRunIsKnown) {
+    WrittenTargets targets;
+    const auto name = [](int i) { return QStringLiteral("/out/Name%1.txt").arg(i); };
+    targets.written("/out/twice.txt", {kOtherSource, {1, 2}, {}});
+    for (int i = 0; i < 5000; ++i)
+        targets.written(name(i), {kSource, {1, ino_t(1000 + i)}, {}});
+    targets.written("/other/x.txt", {kSource, {1, 1}, {}});
+    targets.written("/out/twice.txt", {kSource, {1, 3}, {}});
+    for (const int i : {0, 1, 2500, 4999}) {
+        EXPECT_FALSE(targets.mayReplace(name(i), entry(9), kOtherSource).ok()) << i;
+        EXPECT_FALSE(targets.mayReplace(name(i).toLower(), entry(9), kOtherSource).ok()) << i;
+        EXPECT_TRUE(targets.mayReplace(name(i), entry(9), kSource).ok()) << i;
+    }
+    EXPECT_TRUE(targets.mayReplace("/out/Name5000.txt", entry(9), kOtherSource).ok());
+    EXPECT_TRUE(targets.mayReplace("/out/twice.txt", entry(9), kSource).ok());
+    EXPECT_FALSE(targets.mayReplace("/out/twice.txt", entry(9), kOtherSource).ok());
+
+    targets.written("/out/Late.txt", {kOtherSource, {1, 4}, {}});
+    EXPECT_FALSE(targets.mayReplace("/out/late.txt", entry(9), kSource).ok());
+    EXPECT_FALSE(targets.mayReplace("/out/x.txt", entry(4), kSource).ok());
+}
+
 } // namespace
