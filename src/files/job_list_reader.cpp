@@ -7,7 +7,7 @@ namespace {
 // The first byte of a line is never the second of a two-byte character, so
 // where characters of the ASCII range are single bytes, a printable one
 // there tells a line that is not blank without decoding it.
-bool isBlankLine(TextLineReader& lines, QByteArrayView line) {
+bool lineIsBlank(TextLineReader& lines, QByteArrayView line) {
     if (line.isEmpty())
         return true;
     const bool visibleAscii = line.front() > ' ' && line.front() < 0x7f;
@@ -60,7 +60,7 @@ qint64 JobListReader::countLines(const QString& path) {
         return 0;
     qint64 count = 0;
     while (const std::optional<QByteArrayView> line = lines.next()) {
-        if (!isBlankLine(lines, *line))
+        if (!lineIsBlank(lines, *line))
             ++count;
     }
     return lines.failed() ? count + 1 : count;
