@@ -6,6 +6,8 @@
 #include "files/text_codec.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
@@ -13,32 +15,71 @@ bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+qsizetype indexOf(QStringView line, char16_t unit, qsizetype from) {
+    return line.indexOf(QChar(unit), from);
+}
+
+// Straight to the C library: Qt's search in bytes costs more than the search.
+qsizetype indexOf(QByteArrayView line, char byte, qsizetype from) {
+    const char* const begin = line.data();
+    const void* const found = std::memchr(begin + from, byte, size_t(line.size() - from));
+    return found ? static_cast<const char*>(found) - begin : -1;
+}
+
+// A field within its line, as a view of the line's text or of its UTF-8 bytes.
+template <typename View> using FieldPair = std::array<View, 2>;
+
 // Reads the field that starts at pos; on success pos stands on the comma that
 // ends it or at the end of the line.
-std::optional<QString> readField(const QString& line, qsizetype& pos) {
+template <typename View> std::optional<View> readField(View line, qsizetype& pos) {
+    using Unit = typename View::storage_type;
     while (pos < line.size() && isBlank(line[pos]))
         ++pos;
-    if (pos < line.size() && line[pos] == QLatin1Char('"')) {
-        const qsizetype close = line.indexOf(QLatin1Char('"'), pos + 1);
+    if (pos < line.size() && line[pos] == Unit('"')) {
+        const qsizetype close = indexOf(line, Unit('"'), pos + 1);
         if (close < 0)
             return std::nullopt;
-        QString field = line.mid(pos + 1, close - pos - 1);
+        const View field = line.sliced(pos + 1, close - pos - 1);
         pos = close + 1;
         while (pos < line.size() && isBlank(line[pos]))
             ++pos;
-        if (pos < line.size() && line[pos] != QLatin1Char(','))
+        if (pos < line.size() && line[pos] != Unit(','))
             return std::nullopt;
         return field;
     }
-    qsizetype end = line.indexOf(QLatin1Char(','), pos);
+    qsizetype end = indexOf(line, Unit(','), pos);
     if (end < 0)
         end = line.size();
     qsizetype last = end;
     while (last > pos && isBlank(line[last - 1]))
         --last;
-    QString field = line.mid(pos, last - pos);
+    const View field = line.sliced(pos, last - pos);
     pos = end;
     return field;
+}
+
+// The destination and the source field of a line; in UTF-8 bytes they stand
+// where they stand in the decoded text, as commas, quotes and blanks are
+// single bytes that never occur within another character.
+template <typename View> std::optional<FieldPair<View>> readFields(View line) {
+    FieldPair<View> fields;
+    qsizetype pos = 0;
+    // One place that reads a field, so that the compiler builds it in here.
+    for (qsizetype i = 0; i < 2; ++i) {
+        if (i > 0 && pos++ == line.size()) // the comma
+            return std::nullopt;
+        const std::optional<View> field = readField(line, pos);
+        if (!field)
+            return std::nullopt;
+        fields[i] = *field;
+    }
+    if (pos != line.size())
+        return std::nullopt;
+    return fields;
 }
 
 // A leading U+FEFF is quoted too: at the start of a file, the reader would take
@@ -95,15 +136,22 @@ QString jobListPath(const QString& appFolder, const QString& profileText) {
 }
 
 std::optional<JobRecord> parseJobRecord(const QString& line) {
-    qsizetype pos = 0;
-    const std::optional<QString> destination = readField(line, pos);
-    if (!destination || pos >= line.size())
+    const std::optional<FieldPair<QStringView>> fields = readFields(QStringView(line));
+    if (!fields)
         return std::nullopt;
-    ++pos; // the comma
-    const std::optional<QString> source = readField(line, pos);
-    if (!source || pos != line.size())
+    return JobRecord{(*fields)[0].toString(), (*fields)[1].toString()};
+}
+
+// Such a line decodes with no byte-order mark to drop: it begins with a blank,
+// a quote or "/". So do both fields, which QString::fromUtf8 decodes alone
+// without dropping anything. Without a NUL byte, valid UTF-8 holds no NUL and
+// no lone surrogate, and an invalid sequence only gives U+FFFD.
+std::optional<std::array<QByteArrayView, 2>> goodRecordFieldsInUtf8(QByteArrayView line) {
+    const std::optional<FieldPair<QByteArrayView>> fields = readFields(line);
+    if (!fields || !(*fields)[0].startsWith('/') || !(*fields)[1].startsWith('/') ||
+        indexOf(line, '\0', 0) >= 0)
         return std::nullopt;
-    return JobRecord{*destination, *source};
+    return fields;
 }
 
 std::optional<QString> recordProblem(const JobRecord& record) {
@@ -123,7 +171,7 @@ std::optional<QString> recordProblem(const JobRecord& record) {
 }
 
 bool isBlankLine(QStringView line) {
-    return std::all_of(line.begin(), line.end(), isBlank);
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return isBlank(c); });
 }
 
 Produced<QString> formatJobRecord(const JobRecord& record) {

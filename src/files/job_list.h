@@ -2,9 +2,11 @@
 
 #include "common/result.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 
 // One line of a job list file: the destination folder, then one source path.
@@ -23,6 +25,12 @@ QString jobListPath(const QString& appFolder, const QString& profileText);
 // at the comma or the end of the line, without its trailing blanks. A line
 // that does not hold exactly two fields is no record.
 std::optional<JobRecord> parseJobRecord(const QString& line);
+
+// The destination and the source field of a line of UTF-8, found in its bytes,
+// when the line is a record with no recordProblem whose fields both begin with
+// "/": then textOfUtf8 of each is that field of parseJobRecord of the decoded
+// line. Nothing for any other line, which must be decoded to tell what it is.
+std::optional<std::array<QByteArrayView, 2>> goodRecordFieldsInUtf8(QByteArrayView line);
 
 // Why a record cannot be carried out, or nothing when it can: both fields
 // must be absolute paths (an empty destination would mean the root folder, a

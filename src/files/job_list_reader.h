@@ -3,6 +3,7 @@
 #include "files/job_list.h"
 #include "files/text_line_reader.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -29,6 +30,10 @@ class JobListReader {
     static qint64 countLines(const QString& path);
 
   private:
+    const QString& destinationText(QByteArrayView bytes);
+
     TextLineReader m_lines;
     QString m_error;
+    QByteArray m_destinationBytes; // in UTF-8, of the record read last
+    QString m_destination;
 };

@@ -2,6 +2,9 @@
 
 #include <QIODevice>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr qint64 kBlockSize = 256 * 1024;
@@ -13,6 +16,24 @@ bool decodedFaithfully(const QStringDecoder& decoder, FileEncoding encoding, QBy
     if (decoder.hasError())
         return false;
     return !isUtf16(encoding) || (bytes.size() % 2 == 0 && QStringView(text).isValidUtf16());
+}
+
+// A word of eight bytes at a time, the last one overlapping the one before:
+// text as short as a path is checked more quickly than by vector code.
+bool isAscii(QByteArrayView bytes) {
+    constexpr quint64 kTopBits = 0x8080808080808080;
+    const char* const data = bytes.data();
+    const qsizetype size = bytes.size();
+    if (size < qsizetype(sizeof(quint64)))
+        return std::all_of(data, data + size, [](char c) { return uchar(c) < 0x80; });
+    quint64 any = 0;
+    quint64 word = 0;
+    for (qsizetype i = 0; i + qsizetype(sizeof word) < size; i += sizeof word) {
+        std::memcpy(&word, data + i, sizeof word);
+        any |= word;
+    }
+    std::memcpy(&word, data + size - sizeof word, sizeof word);
+    return ((any | word) & kTopBits) == 0;
 }
 
 } // namespace
@@ -72,6 +93,10 @@ QStringDecoder makeDecoder(FileEncoding encoding) {
         break;
     }
     return QStringDecoder("Shift_JIS", QStringDecoder::Flag::Stateless);
+}
+
+QString textOfUtf8(QByteArrayView bytes) {
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
 }
 
 DecodedText decodeText(const QByteArray& bytes) {

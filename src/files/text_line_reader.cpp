@@ -71,26 +71,29 @@ qsizetype TextLineReader::findLineBreak(qsizetype from) const {
     return -1;
 }
 
+// Read straight into the buffer: a block of its own would be one more copy.
 bool TextLineReader::readBlock() {
     m_buffer.remove(0, m_start);
     m_scan -= m_start;
     m_start = 0;
+    const qsizetype kept = m_buffer.size();
+    m_buffer.resize(kept + kBlockSize);
     errno = 0;
-    const QByteArray block = m_file.read(kBlockSize);
-    if (block.isEmpty()) {
+    const qint64 read = m_file.read(m_buffer.data() + kept, kBlockSize);
+    m_buffer.resize(kept + std::max<qint64>(read, 0));
+    if (read <= 0) {
         m_atEnd = true;
         return m_file.error() == QFileDevice::NoError;
     }
-    m_buffer += block;
     return true;
 }
 
-std::optional<QString> TextLineReader::fail(const QString& error) {
+std::optional<QByteArrayView> TextLineReader::fail(const QString& error) {
     m_error = error;
     return std::nullopt;
 }
 
-std::optional<QString> TextLineReader::next() {
+std::optional<QByteArrayView> TextLineReader::next() {
     for (;;) {
         const qsizetype lineBreak = findLineBreak(m_scan);
         // A CR at the end of what has been read may be the start of a CR LF.
@@ -100,8 +103,8 @@ std::optional<QString> TextLineReader::next() {
             const qsizetype after = lineBreak + m_unit;
             const bool crLf = unitAt(lineBreak) == u'\r' && after + m_unit <= m_buffer.size() &&
                               unitAt(after) == u'\n';
-            QString line =
-                m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start, lineBreak - m_start));
+            const QByteArrayView line =
+                QByteArrayView(m_buffer).sliced(m_start, lineBreak - m_start);
             m_start = m_scan = crLf ? after + m_unit : after;
             ++m_lineNumber;
             return line;
@@ -112,7 +115,7 @@ std::optional<QString> TextLineReader::next() {
         if (m_atEnd) {
             if (m_start == m_buffer.size())
                 return std::nullopt;
-            QString line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_start));
+            const QByteArrayView line = QByteArrayView(m_buffer).sliced(m_start);
             m_start = m_scan = m_buffer.size();
             ++m_lineNumber;
             return line;

@@ -18,11 +18,16 @@ class TextLineReader {
     // Opens the file; a failure names the file and why it cannot be read.
     Result open(const QString& path);
 
-    // The next line without its line break; nothing at the end, or when the
-    // file cannot be read or a line is too long: then error() says which line
-    // of which file.
-    std::optional<QString> next();
+    // The bytes of the next line without its line break, valid until the next
+    // call; nothing at the end, or when the file cannot be read or a line is
+    // too long: then error() says which line of which file.
+    std::optional<QByteArrayView> next();
     bool failed() const { return !m_error.isEmpty(); }
+
+    // The text of a line that next() returned. Lines are handed out undecoded
+    // so that a caller can read plain UTF-8 bytes without building the text.
+    QString decode(QByteArrayView line) { return m_decoder.decode(line); }
+    FileEncoding encoding() const { return m_encoding; }
 
     // The number of the line that next() returned last, counted from 1.
     qint64 lineNumber() const { return m_lineNumber; }
@@ -33,7 +38,7 @@ class TextLineReader {
     qsizetype findLineBreak(qsizetype from) const;
     char16_t unitAt(qsizetype position) const;
     bool readBlock();
-    std::optional<QString> fail(const QString& error);
+    std::optional<QByteArrayView> fail(const QString& error);
 
     QFile m_file;
     QString m_path;

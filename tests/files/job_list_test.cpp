@@ -261,6 +261,70 @@ TEST_F(JobListFileTest, ReadsTheEncodingsAndLineEndsOfWindowsEditors) {
     }
 }
 
+// Lines of UTF-8 are read as the text they decode to: a mark U+FEFF is dropped
+// at the start of a line only, a NUL anywhere makes no record, and each record
+// keeps its own destination folder.
+TEST_F(JobListFileTest, ReadsEachUtf8LineAsItsText) {
+    struct Case {
+        QByteArray line;
+        std::optional<JobRecord> record; // nothing: no record, for the reason why
+        QString why;
+    };
+    const Case cases[] = {
+        {"/o/,/a", JobRecord{"/o/", "/a"}, {}},
+        {"/p/ ,\t/a b ", JobRecord{"/p/", "/a b"}, {}},
+        {"  \"/出力/\" , \"/元/ファイル（１）,２.txt\"  ",
+         JobRecord{"/出力/", "/元/ファイル（１）,２.txt"},
+         {}},
+        {"/o/,/\xF0\x9F\x98\x80", JobRecord{"/o/", QString::fromUtf8("/\xF0\x9F\x98\x80")}, {}},
+        {"\xEF\xBB\xBF/o/,/a", JobRecord{"/o/", "/a"}, {}},
+        {" \xEF\xBB\xBF/o/,/a", {}, QStringLiteral("コピー先のフォルダーが絶対パスではありません")},
+        {"\"\xEF\xBB\xBF/o/\",/a",
+         {},
+         QStringLiteral("コピー先のフォルダーが絶対パスではありません")},
+        {"/o/,\xEF\xBB\xBF/a", {}, QStringLiteral("ファイルのパスが絶対パスではありません")},
+        {QByteArray("\"/o\0/\",/a", 10), {}, QStringLiteral("NUL")},
+        {QByteArray("/o/,/日本\0", 12), {}, QStringLiteral("NUL")},
+        {"/o/,/a,b", {}, QStringLiteral("2 行目）")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.toHex().toStdString());
+        ASSERT_TRUE(writeBytes(file("4copylist.txt"), "/q/,/first\n" + c.line + "\n/q/,/last"));
+        QString error;
+        const QList<JobRecord> records = readAll(file("4copylist.txt"), &error);
+        if (c.record) {
+            EXPECT_EQ(records, (QList<JobRecord>{{"/q/", "/first"}, *c.record, {"/q/", "/last"}}));
+            EXPECT_EQ(error, QString());
+        } else {
+            EXPECT_EQ(records, (QList<JobRecord>{{"/q/", "/first"}}));
+            EXPECT_TRUE(error.contains(QStringLiteral("2 行目")) && error.contains(c.why))
+                << error.toStdString();
+        }
+    }
+}
+
+// Records that run across the blocks the file is read in, with the folder
+// changing now and then, come back whole and in order.
+TEST_F(JobListFileTest, ReadsEveryRecordOfAListLongerThanABlock) {
+    QList<JobRecord> written;
+    QByteArray bytes;
+    for (int i = 0; i < 6000; ++i) {
+        const QString destination = QStringLiteral("/出力/%1/").arg(i / 1000);
+        const QString source =
+            QStringLiteral("/src/%1").arg(i) + QString(i % 7, QChar(u'あ' + i % 50));
+        written.append({destination, source});
+        bytes += (destination + ',' + source + (i % 2 ? "\r\n" : "\n")).toUtf8();
+        if (i % 500 == 0)
+            bytes += "\xEF\xBB\xBF \t\n"; // a blank line, once its mark is dropped
+    }
+    ASSERT_GT(bytes.size(), 2 * 64 * 1024);
+    ASSERT_TRUE(writeBytes(file("6copylist.txt"), bytes));
+    QString error;
+    EXPECT_EQ(readAll(file("6copylist.txt"), &error), written);
+    EXPECT_EQ(error, QString());
+    EXPECT_EQ(JobListReader::countLines(file("6copylist.txt")), written.size());
+}
+
 // A CR LF whose CR ends one block of reading and whose LF begins the next is
 // one line break: the line after it is the second line.
 TEST_F(JobListFileTest, ALineBreakSplitAcrossBlocksIsOne) {
