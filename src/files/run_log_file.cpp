@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -161,32 +162,40 @@ RunLogFile::~RunLogFile() {
         ::close(m_fd);
 }
 
-void RunLogFile::endLine() {
-    if (m_fd < 0) {
-        m_block.truncate(0);
+char* RunLogFile::lineSpace(qsizetype bytes) {
+    // One line more than a block, the line feed included, is room for the
+    // lines of nearly every run, made once.
+    const qsizetype needed = m_used + bytes + 1;
+    if (needed > m_block.size())
+        m_block.resize(std::max(needed, 2 * kBlockSize));
+    return m_block.data() + m_used;
+}
+
+void RunLogFile::endLine(char* end) {
+    if (m_fd < 0)
         return;
-    }
-    m_block += '\n';
+    *end++ = '\n';
+    m_used = end - m_block.constData();
     const qint64 now = steadyMilliseconds();
     if (m_blockBegan < 0)
         m_blockBegan = now;
-    if (m_block.size() >= kBlockSize || now - m_blockBegan >= kBlockMilliseconds)
+    if (m_used >= kBlockSize || now - m_blockBegan >= kBlockMilliseconds)
         flush();
 }
 
 void RunLogFile::flush() {
-    if (m_fd < 0 || m_block.isEmpty())
+    if (m_fd < 0 || m_used == 0)
         return;
     ssize_t written;
     do
-        written = ::write(m_fd, m_block.constData(), size_t(m_block.size()));
+        written = ::write(m_fd, m_block.constData(), size_t(m_used));
     while (written < 0 && errno == EINTR);
     // After a failed or short write the rest of the run is not logged, so
     // that no line is glued to a broken one.
-    if (written != m_block.size()) {
+    if (written != m_used) {
         ::close(m_fd);
         m_fd = -1;
     }
-    m_block.truncate(0);
+    m_used = 0;
     m_blockBegan = -1;
 }
