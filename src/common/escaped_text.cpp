@@ -60,26 +60,57 @@ using Units8 = quint16 __attribute__((vector_size(16)));
 using Lanes8 = qint16 __attribute__((vector_size(16)));
 using Bytes8 = qint8 __attribute__((vector_size(8)));
 
-// Most of a name is printable ASCII, which is its own UTF-8: eight units are
-// tested and copied at a time, in vector code. Writes eight bytes and
-// returns how many of them stand for printable ASCII units at the start.
-int copyPlainAscii8(char* to, const char16_t* from) {
+// Most of a name is printable ASCII, which is its own UTF-8: units are
+// tested and copied eight at a time, in vector code.
+Units8 load8(const char16_t* from) {
     Units8 units;
     std::memcpy(&units, from, sizeof units);
+    return units;
+}
+
+void store8(char* to, Units8 units) {
     const Bytes8 bytes = __builtin_convertvector(units, Bytes8);
     std::memcpy(to, &bytes, sizeof bytes);
+}
+
+// A byte of all ones for each unit that is printable ASCII but a backslash.
+quint64 plainMask(Units8 units) {
     // Shifted so that 0x20 to 0x7e come first of all signed values, for
     // want of an unsigned comparison in SSE2.
     const Lanes8 shifted = Lanes8(units + 0x7fe0);
     const Lanes8 plain = (shifted < Lanes8{} + qint16(0x805f)) & ~(units == u'\\');
-    const Bytes8 plainBytes = __builtin_convertvector(plain, Bytes8);
+    const Bytes8 bytes = __builtin_convertvector(plain, Bytes8);
     quint64 mask;
-    std::memcpy(&mask, &plainBytes, sizeof mask);
-    if (mask == ~quint64(0))
-        return 8;
+    std::memcpy(&mask, &bytes, sizeof mask);
+    return mask;
+}
+
+constexpr quint64 kAllPlain = ~quint64(0);
+
+// How many units a mask shows plain from the first on.
+int leadingPlain(quint64 mask) {
     return (std::endian::native == std::endian::little ? std::countr_one(mask)
                                                        : std::countl_one(mask)) /
            8;
+}
+
+// Eight or sixteen units: writes as many bytes and returns how many of them
+// stand for plain units at the start.
+int copyPlainAscii8(char* to, const char16_t* from) {
+    const Units8 units = load8(from);
+    store8(to, units);
+    const quint64 mask = plainMask(units);
+    return mask == kAllPlain ? 8 : leadingPlain(mask);
+}
+
+int copyPlainAscii16(char* to, const char16_t* from) {
+    const Units8 first = load8(from), second = load8(from + 8);
+    store8(to, first);
+    store8(to + 8, second);
+    const quint64 firstMask = plainMask(first), secondMask = plainMask(second);
+    if ((firstMask & secondMask) == kAllPlain)
+        return 16;
+    return firstMask == kAllPlain ? 8 + leadingPlain(secondMask) : leadingPlain(firstMask);
 }
 
 char* writeUtf8(char* to, char32_t c) {
@@ -137,10 +168,11 @@ char* writeEscapedUtf8(char* to, QStringView text) {
     while (from != end) {
         const qsizetype left = end - from;
         if (left >= 8) {
-            const int plain = copyPlainAscii8(to, from);
+            const int chunk = left >= 16 ? 16 : 8;
+            const int plain = chunk == 16 ? copyPlainAscii16(to, from) : copyPlainAscii8(to, from);
             to += plain;
             from += plain;
-            if (plain == 8)
+            if (plain == chunk)
                 continue;
         }
         // Other characters one at a time, until printable ASCII follows; the

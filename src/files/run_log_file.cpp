@@ -162,13 +162,10 @@ RunLogFile::~RunLogFile() {
         ::close(m_fd);
 }
 
-char* RunLogFile::lineSpace(qsizetype bytes) {
-    // One line more than a block, the line feed included, is room for the
-    // lines of nearly every run, made once.
-    const qsizetype needed = m_used + bytes + 1;
-    if (needed > m_block.size())
-        m_block.resize(std::max(needed, 2 * kBlockSize));
-    return m_block.data() + m_used;
+void RunLogFile::growBlock(qsizetype size) {
+    // One line more than a block is room for the lines of nearly every run,
+    // made once.
+    m_block.resize(std::max(size, 2 * kBlockSize));
 }
 
 void RunLogFile::endLine(char* end) {

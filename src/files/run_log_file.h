@@ -50,12 +50,18 @@ class RunLogFile {
     // for at least `bytes` bytes after the lines so far, and endLine(end)
     // ends the line where its bytes in that room end, with a line feed. The
     // block is written when it is due.
-    char* lineSpace(qsizetype bytes);
+    char* lineSpace(qsizetype bytes) {
+        if (m_used + bytes >= m_block.size())
+            growBlock(m_used + bytes + 1);
+        return m_block.data() + m_used;
+    }
     void endLine(char* end);
     // Writes the lines gathered so far.
     void flush();
 
   private:
+    void growBlock(qsizetype size);
+
     int m_fd = -1;
     QByteArray m_block;       // lines not yet written, then room for the next one
     qsizetype m_used = 0;     // the bytes of the lines not yet written
