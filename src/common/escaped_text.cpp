@@ -75,8 +75,8 @@ void store8(char* to, Units8 units) {
 
 // A byte of all ones for each unit that is printable ASCII but a backslash.
 quint64 plainMask(Units8 units) {
-    // Shifted so that 0x20 to 0x7e come first of all signed values, for
-    // want of an unsigned comparison in SSE2.
+    // Shifted by 0x7fe0, 0x20 to 0x7e are the signed values below
+    // qint16(0x805f), and no other unit is: SSE2 compares signed lanes only.
     const Lanes8 shifted = Lanes8(units + 0x7fe0);
     const Lanes8 plain = (shifted < Lanes8{} + qint16(0x805f)) & ~(units == u'\\');
     const Bytes8 bytes = __builtin_convertvector(plain, Bytes8);
@@ -101,6 +101,15 @@ int copyPlainAscii8(char* to, const char16_t* from) {
     store8(to, units);
     const quint64 mask = plainMask(units);
     return mask == kAllPlain ? 8 : leadingPlain(mask);
+}
+
+// Copies eight units when they are all plain.
+bool copyAllPlain8(char* to, const char16_t* from) {
+    const Units8 units = load8(from);
+    if (plainMask(units) != kAllPlain)
+        return false;
+    store8(to, units);
+    return true;
 }
 
 int copyPlainAscii16(char* to, const char16_t* from) {
@@ -141,17 +150,18 @@ char32_t takeCharacter(const char16_t*& from, const char16_t* end) {
 }
 
 // One character of the text, which may take two units; moves past it.
-// ASCII and Japanese are tested first, as the most common characters.
+// Japanese and ASCII are tested first, as the most common characters: from
+// U+206A on nothing is escaped.
 char* writeCharacter(char* to, const char16_t*& from, const char16_t* end) {
     const char16_t u = *from;
+    if (u >= 0x206a && !QChar::isSurrogate(u)) {
+        ++from;
+        return writeUtf8(to, u);
+    }
     if (isPlainAscii(u)) {
         ++from;
         *to = char(u);
         return to + 1;
-    }
-    if (u >= 0x206a && !QChar::isSurrogate(u)) {
-        ++from;
-        return writeUtf8(to, u);
     }
     if (needsEscape(u)) {
         ++from;
@@ -163,24 +173,29 @@ char* writeCharacter(char* to, const char16_t*& from, const char16_t* end) {
 } // namespace
 
 char* writeEscapedUtf8(char* to, QStringView text) {
-    const char16_t* from = text.utf16();
-    const char16_t* const end = from + text.size();
-    while (from != end) {
-        const qsizetype left = end - from;
-        if (left >= 8) {
-            const int chunk = left >= 16 ? 16 : 8;
-            const int plain = chunk == 16 ? copyPlainAscii16(to, from) : copyPlainAscii8(to, from);
-            to += plain;
-            from += plain;
-            if (plain == chunk)
-                continue;
-        }
-        // Other characters one at a time, until printable ASCII follows; the
-        // last few units of a short text too.
+    const char16_t* const begin = text.utf16();
+    const char16_t* const end = begin + text.size();
+    const char16_t* from = begin;
+    while (end - from >= 8) {
+        const int chunk = end - from >= 16 ? 16 : 8;
+        const int plain = chunk == 16 ? copyPlainAscii16(to, from) : copyPlainAscii8(to, from);
+        to += plain;
+        from += plain;
+        if (plain == chunk)
+            continue;
+        // Other characters one at a time, until printable ASCII follows.
         do
             to = writeCharacter(to, from, end);
         while (from != end && !isPlainAscii(*from));
     }
+    // The last few units are tested as one chunk with the units just before
+    // them: when all are plain, those were written one byte each, and are
+    // written again the same. A last unit alone costs less by itself.
+    const qsizetype left = end - from, again = 8 - left;
+    if (left > 1 && from - begin >= again && copyAllPlain8(to - again, from - again))
+        return to + left;
+    while (from != end)
+        to = writeCharacter(to, from, end);
     return to;
 }
 
