@@ -163,8 +163,8 @@ RunLogFile::~RunLogFile() {
 }
 
 void RunLogFile::growBlock(qsizetype size) {
-    // One line more than a block is room for the lines of nearly every run,
-    // made once.
+    // Room for a whole block and the line that ends it, made once; only a
+    // longer line needs more.
     m_block.resize(std::max(size, 2 * kBlockSize));
 }
 
