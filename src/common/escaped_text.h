@@ -18,6 +18,13 @@ QString escapedText(const QString& text);
 // so, without a detour through QString.
 void appendEscapedUtf8(QByteArray& out, QStringView text);
 
+// The most bytes that one UTF-16 unit of a text takes escaped: \uNNNN.
+constexpr qsizetype kMostEscapedBytesPerUnit = 6;
+// The same escaping, written in UTF-8 at `to`, which has room for
+// kMostEscapedBytesPerUnit bytes for each unit of the text; returns where
+// the written bytes end.
+char* writeEscapedUtf8(char* to, QStringView text);
+
 // A file name's bytes as they stand on disk, for a name that may not be valid
 // UTF-8: each byte that is not part of a valid UTF-8 character is written
 // \xNN (80 to ff), everything else is escaped as above.

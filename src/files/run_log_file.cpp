@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -161,32 +162,37 @@ RunLogFile::~RunLogFile() {
         ::close(m_fd);
 }
 
-void RunLogFile::endLine() {
-    if (m_fd < 0) {
-        m_block.truncate(0);
+void RunLogFile::growBlock(qsizetype size) {
+    // Room for a whole block and the line that ends it, made once; only a
+    // longer line needs more.
+    m_block.resize(std::max(size, 2 * kBlockSize));
+}
+
+void RunLogFile::endLine(char* end) {
+    if (m_fd < 0)
         return;
-    }
-    m_block += '\n';
+    *end++ = '\n';
+    m_used = end - m_block.constData();
     const qint64 now = steadyMilliseconds();
     if (m_blockBegan < 0)
         m_blockBegan = now;
-    if (m_block.size() >= kBlockSize || now - m_blockBegan >= kBlockMilliseconds)
+    if (m_used >= kBlockSize || now - m_blockBegan >= kBlockMilliseconds)
         flush();
 }
 
 void RunLogFile::flush() {
-    if (m_fd < 0 || m_block.isEmpty())
+    if (m_fd < 0 || m_used == 0)
         return;
     ssize_t written;
     do
-        written = ::write(m_fd, m_block.constData(), size_t(m_block.size()));
+        written = ::write(m_fd, m_block.constData(), size_t(m_used));
     while (written < 0 && errno == EINTR);
     // After a failed or short write the rest of the run is not logged, so
     // that no line is glued to a broken one.
-    if (written != m_block.size()) {
+    if (written != m_used) {
         ::close(m_fd);
         m_fd = -1;
     }
-    m_block.truncate(0);
+    m_used = 0;
     m_blockBegan = -1;
 }

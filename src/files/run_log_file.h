@@ -46,16 +46,24 @@ class RunLogFile {
     // it when it is over the limit.
     void open(const QString& path, const RunLogLimits& limits);
 
-    // A line is built in UTF-8 at the end of this buffer, in place, and then
-    // ended by endLine().
-    QByteArray& lineBuffer() { return m_block; }
-    // Ends the line with a line feed; the block is written when it is due.
-    void endLine();
+    // A line is written in UTF-8 straight into the block: this gives room
+    // for at least `bytes` bytes after the lines so far, and endLine(end)
+    // ends the line where its bytes in that room end, with a line feed. The
+    // block is written when it is due.
+    char* lineSpace(qsizetype bytes) {
+        if (m_used + bytes >= m_block.size())
+            growBlock(m_used + bytes + 1);
+        return m_block.data() + m_used;
+    }
+    void endLine(char* end);
     // Writes the lines gathered so far.
     void flush();
 
   private:
+    void growBlock(qsizetype size);
+
     int m_fd = -1;
-    QByteArray m_block;       // lines not yet written, then the line being built
+    QByteArray m_block;       // lines not yet written, then room for the next one
+    qsizetype m_used = 0;     // the bytes of the lines not yet written
     qint64 m_blockBegan = -1; // on the coarse monotonic clock, in ms; -1: no block
 };

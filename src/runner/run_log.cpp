@@ -24,38 +24,67 @@ QByteArrayView modeName(RunMode mode) {
     return {};
 }
 
-// A line is built of many short pieces; QByteArray's own append takes the
-// longer way of a general insert.
-void append(QByteArray& line, QByteArrayView piece) {
-    const qsizetype at = line.size();
-    line.resize(at + piece.size());
-    std::memcpy(line.data() + at, piece.data(), size_t(piece.size()));
+// A line is written straight into room made for it in the log's block, so
+// that no piece of it checks or grows a buffer. textSize is the size of the
+// line's texts (and hash or time), each unit of which takes at most
+// kMostEscapedBytesPerUnit bytes; kFixedRoom is ample for its words and
+// numbers.
+class LineWriter {
+  public:
+    static constexpr qsizetype kFixedRoom = 256;
+
+    LineWriter(RunLogFile& file, qsizetype textSize)
+        : m_file(file), m_at(file.lineSpace(kFixedRoom + kMostEscapedBytesPerUnit * textSize)) {}
+    ~LineWriter() { m_file.endLine(m_at); }
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+
+    LineWriter& bytes(QByteArrayView piece) {
+        std::memcpy(m_at, piece.data(), size_t(piece.size()));
+        m_at += piece.size();
+        return *this;
+    }
+    LineWriter& escaped(QStringView text) {
+        m_at = writeEscapedUtf8(m_at, text);
+        return *this;
+    }
+    LineWriter& number(qint64 value) {
+        m_at = std::to_chars(m_at, m_at + 20, value).ptr;
+        return *this;
+    }
+
+  private:
+    RunLogFile& m_file;
+    char* m_at;
+};
+
+// "<line number> 行目 <outcome>", details to follow after ": ".
+void beginRecordLine(LineWriter& line, qint64 lineNumber, QByteArrayView outcome) {
+    line.number(lineNumber).bytes(" 行目 ").bytes(outcome);
 }
 
-void appendNumber(QByteArray& line, qint64 number) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    line.append(digits, end - digits);
+// "<path>" or "<path>（<pattern> に一致）".
+void writeMatch(LineWriter& line, const QString& path, const QString& pattern) {
+    line.escaped(path);
+    if (!pattern.isEmpty())
+        line.bytes("（").escaped(pattern).bytes(" に一致）");
 }
 
 } // namespace
 
-RunLog::RunLog() : m_line(m_file.lineBuffer()) {}
+RunLog::RunLog() = default;
 
-RunLog::RunLog(const QString& path, const Start& start) : m_line(m_file.lineBuffer()) {
+RunLog::RunLog(const QString& path, const Start& start) {
     m_file.open(path, kLimits);
     const QDateTime local = start.time.toOffsetFromUtc(start.time.offsetFromUtc());
-    append(m_line, kLimits.runStart + local.toString(Qt::ISODate).toUtf8() + ' ');
-    append(m_line, modeName(start.mode));
-    append(m_line, " プロファイル ");
-    appendEscapedUtf8(m_line, start.profileText);
-    if (start.launchArgument.isEmpty()) {
-        append(m_line, " ウィンドウから");
-    } else {
-        append(m_line, " 起動引数 ");
-        appendEscapedUtf8(m_line, start.launchArgument);
-    }
-    writeLine();
+    const QByteArray time = local.toString(Qt::ISODate).toLatin1();
+    LineWriter line(m_file, time.size() + start.profileText.size() + start.launchArgument.size());
+    line.bytes(kLimits.runStart).bytes(time).bytes(" ").bytes(modeName(start.mode));
+    line.bytes(" プロファイル ").escaped(start.profileText);
+    if (start.launchArgument.isEmpty())
+        line.bytes(" ウィンドウから");
+    else
+        line.bytes(" 起動引数 ").escaped(start.launchArgument);
 }
 
 void RunLog::recordStarting(qint64 lineNumber) {
@@ -75,87 +104,55 @@ void RunLog::movedEarlier(qint64 lineNumber, const QString& source, const QStrin
 
 void RunLog::transferLine(qint64 lineNumber, RunMode mode, const QString& source,
                           const QString& target, const QByteArray& hash) {
-    beginRecordLine(modeName(mode), lineNumber);
-    appendEscapedUtf8(m_line, source);
-    append(m_line, " → ");
-    appendEscapedUtf8(m_line, target);
-    if (!hash.isEmpty()) {
-        m_line += ' ';
-        append(m_line, hash);
-    }
-    writeLine();
+    LineWriter line(m_file, source.size() + target.size() + hash.size());
+    beginRecordLine(line, lineNumber, modeName(mode));
+    line.bytes(": ").escaped(source).bytes(" → ").escaped(target);
+    if (!hash.isEmpty())
+        line.bytes(" ").bytes(hash);
 }
 
 void RunLog::deleted(const QString& path, const QString& pattern) {
-    beginRecordLine("削除", m_lineNumber);
-    appendMatch(path, pattern);
-    writeLine();
+    LineWriter line(m_file, path.size() + pattern.size());
+    beginRecordLine(line, m_lineNumber, "削除");
+    writeMatch(line.bytes(": "), path, pattern);
 }
 
 void RunLog::trashed(const QString& path, const QString& pathInTrash, const QString& pattern) {
-    beginRecordLine("ごみ箱へ", m_lineNumber);
-    appendMatch(path, pattern);
-    append(m_line, " → ");
-    appendEscapedUtf8(m_line, pathInTrash);
-    writeLine();
+    LineWriter line(m_file, path.size() + pathInTrash.size() + pattern.size());
+    beginRecordLine(line, m_lineNumber, "ごみ箱へ");
+    writeMatch(line.bytes(": "), path, pattern);
+    line.bytes(" → ").escaped(pathInTrash);
 }
 
 void RunLog::skipped(const QString& path) {
-    beginRecordLine("スキップ（いいえ）", m_lineNumber);
-    appendEscapedUtf8(m_line, path);
-    writeLine();
+    LineWriter line(m_file, path.size());
+    beginRecordLine(line, m_lineNumber, "スキップ（いいえ）");
+    line.bytes(": ").escaped(path);
 }
 
 void RunLog::recordFailed(qint64 lineNumber, const Result& failure) {
     m_failedLine = lineNumber;
+    LineWriter line(m_file, failure.error().size());
     if (failure.isCancelled()) {
-        beginRecordLine("キャンセル", lineNumber);
-        m_line.chop(2); // a cancel has no details after ": "
+        beginRecordLine(line, lineNumber, "キャンセル"); // a cancel has no details
     } else {
-        beginRecordLine("失敗", lineNumber);
-        appendEscapedUtf8(m_line, failure.error());
+        beginRecordLine(line, lineNumber, "失敗");
+        line.bytes(": ").escaped(failure.error());
     }
-    writeLine();
 }
 
 void RunLog::runEnded(const Result& result) {
-    append(m_line, "---- ");
-    if (m_failedLine > 0 && !result.ok()) {
-        appendNumber(m_line, m_failedLine);
-        append(m_line, " 行目で");
+    {
+        LineWriter line(m_file, result.error().size());
+        line.bytes("---- ");
+        if (m_failedLine > 0 && !result.ok())
+            line.number(m_failedLine).bytes(" 行目で");
+        if (result.ok())
+            line.bytes("終了: ").number(m_records).bytes(" 件");
+        else if (result.isCancelled())
+            line.bytes("キャンセル");
+        else
+            line.bytes("中止: ").escaped(result.error());
     }
-    if (result.ok()) {
-        append(m_line, "終了: ");
-        appendNumber(m_line, m_records);
-        append(m_line, " 件");
-    } else if (result.isCancelled()) {
-        append(m_line, "キャンセル");
-    } else {
-        append(m_line, "中止: ");
-        appendEscapedUtf8(m_line, result.error());
-    }
-    writeLine();
     flush();
-}
-
-// "<line number> 行目 <outcome>: ", the details to follow.
-void RunLog::beginRecordLine(QByteArrayView outcome, qint64 lineNumber) {
-    appendNumber(m_line, lineNumber);
-    append(m_line, " 行目 ");
-    append(m_line, outcome);
-    append(m_line, ": ");
-}
-
-// "<path>" or "<path>（<pattern> に一致）".
-void RunLog::appendMatch(const QString& path, const QString& pattern) {
-    appendEscapedUtf8(m_line, path);
-    if (pattern.isEmpty())
-        return;
-    append(m_line, "（");
-    appendEscapedUtf8(m_line, pattern);
-    append(m_line, " に一致）");
-}
-
-void RunLog::writeLine() {
-    m_file.endLine();
 }

@@ -60,12 +60,8 @@ class RunLog {
   private:
     void transferLine(qint64 lineNumber, RunMode mode, const QString& source, const QString& target,
                       const QByteArray& hash);
-    void beginRecordLine(QByteArrayView outcome, qint64 lineNumber);
-    void appendMatch(const QString& path, const QString& pattern);
-    void writeLine();
 
     RunLogFile m_file;
-    QByteArray& m_line; // the line being built, in place at the end of the file's block
     qint64 m_lineNumber = 0;
     qint64 m_records = 0;
     qint64 m_failedLine = 0;
