@@ -77,8 +77,9 @@ void store8(char* to, Units8 units) {
 quint64 plainMask(Units8 units) {
     // Shifted by 0x7fe0, 0x20 to 0x7e are the signed values below
     // qint16(0x805f), and no other unit is: SSE2 compares signed lanes only.
-    const Lanes8 shifted = Lanes8(units + 0x7fe0);
-    const Lanes8 plain = (shifted < Lanes8{} + qint16(0x805f)) & ~(units == u'\\');
+    const Lanes8 shifted = Lanes8(units + quint16(0x7fe0));
+    const Lanes8 plain =
+        (shifted < Lanes8{} + qint16(0x805f)) & (Lanes8(units) != Lanes8{} + qint16(u'\\'));
     const Bytes8 bytes = __builtin_convertvector(plain, Bytes8);
     quint64 mask;
     std::memcpy(&mask, &bytes, sizeof mask);
