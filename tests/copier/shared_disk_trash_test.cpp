@@ -229,8 +229,8 @@ TEST(SharedDiskTrash, EachFileEndsInTheUsersOwnTrashOrStays) {
              user.makes(at("disk/.Trash/") + uid, 0700);
              setMode(at("disk/.Trash"), 0777);
          }},
-        {"a percent sign before hex digits", "disk/mine/a%41.txt", Trash::Disk, "a%41.txt"},
-        {"a percent sign and a blank", "disk/mine/100% done.txt", Trash::Disk, "100% done.txt"},
+        {"percent signs, hex digits and a blank", "disk/mine/a%41 100% done.txt", Trash::Disk,
+         "a%41 100% done.txt"},
         {"a line break", "disk/mine/line\nbreak.txt", Trash::Disk, "line\nbreak.txt"},
         {"a file named info where the folder belongs", "disk/mine/e.txt", Trash::None,
          "ごみ箱のフォルダーがあるべき場所にファイルがあります",

@@ -68,16 +68,18 @@ class VerifyTest : public ::testing::Test {
 };
 
 // A file of 5 MiB (a clone is tried first) and a small one (the kernel's copy), damaged on their
-// way into the target folder.
+// way into the target folder or not. A verified file's log line ends with the data's hash.
 TEST_F(VerifyTest, ADamagedCopyNeverTakesItsNameWhenVerified) {
     const struct {
         const char* argument;
         bool replacing;
     } jobs[] = {{"/c1", false}, {"/c1", true}, {"/m1", false}};
+    const struct { bool verify, damaged; } ways[] = {{true, true}, {false, true}, {true, false}};
     for (const auto& job : jobs) {
-        for (const bool verify : {true, false}) {
+        for (const auto& way : ways) {
             SCOPED_TRACE(std::string(job.argument) + (job.replacing ? " replacing" : "") +
-                         (verify ? " Verify=1" : " Verify=0"));
+                         (way.verify ? " Verify=1" : " Verify=0") +
+                         (way.damaged ? " damaged" : ""));
             const QByteArray data[] = {QByteArray(5 << 20, 'b'), "small"};
             const QStringList names = {QStringLiteral("large.bin"), QStringLiteral("small.txt")};
             for (int i = 0; i < 2; ++i) {
@@ -86,46 +88,39 @@ TEST_F(VerifyTest, ADamagedCopyNeverTakesItsNameWhenVerified) {
                 if (job.replacing)
                     writeFile(m_far + u'/' + names[i], "old");
             }
+            QFile::remove(m_sandbox.appFolder() + QStringLiteral("_Fennick.log"));
             const RunOutcome outcome =
                 run(QString::fromLatin1(job.argument),
                     {m_src + u'/' + names[0], m_src + u'/' + names[1]},
-                    verify ? QStringLiteral("1") : QStringLiteral("0"), true);
-            if (verify) {
+                    way.verify ? QStringLiteral(" 1 ") : QStringLiteral("0"), way.damaged);
+            if (way.verify && way.damaged) {
                 // The first file stops the run; the second is never started.
                 expectFailure(outcome, kDiffers, m_src + QStringLiteral("/large.bin"));
                 EXPECT_EQ(entriesOf(m_far), job.replacing ? names : QStringList());
                 for (int i = 0; i < 2 && job.replacing; ++i)
                     EXPECT_EQ(readBytes(m_far + u'/' + names[i]), "old");
             } else {
-                // What gets through: two wrong copies, reported as done, and a move's sources gone.
+                // Undamaged, or what gets through: two wrong copies reported as done.
                 expectFinishedQuietly(outcome);
                 for (int i = 0; i < 2; ++i) {
                     const QByteArray copy = readBytes(m_far + u'/' + names[i]);
                     EXPECT_EQ(copy.size(), data[i].size());
-                    EXPECT_NE(copy, data[i]) << names[i].toStdString();
+                    EXPECT_EQ(copy == data[i], !way.damaged) << names[i].toStdString();
                 }
             }
-            const bool sourcesKept = verify || QString::fromLatin1(job.argument) == "/c1";
+            if (way.verify && !way.damaged) {
+                const QStringList lines =
+                    log().split(u'\n', Qt::SkipEmptyParts).filter(QStringLiteral("→"));
+                ASSERT_EQ(lines.size(), 2);
+                for (int i = 0; i < 2; ++i)
+                    EXPECT_TRUE(lines[i].endsWith(names[i] + u' ' + expectedHash(data[i])))
+                        << lines[i].toStdString();
+            }
+            const bool sourcesKept = (way.verify && way.damaged) || job.argument[1] == 'c';
             for (int i = 0; i < 2; ++i)
                 EXPECT_EQ(readBytes(m_src + u'/' + names[i]), sourcesKept ? data[i] : QByteArray());
         }
     }
-}
-
-// An undamaged verified copy or move finishes, and its log line ends with the data's hash.
-TEST_F(VerifyTest, AVerifiedFileIsLoggedWithItsHash) {
-    const QByteArray data(3 << 20, 'v');
-    const QString source = m_src + QStringLiteral("/v.bin");
-    for (const QString& argument : {QStringLiteral("/c1"), QStringLiteral("/m1")}) {
-        writeFile(source, data);
-        expectFinishedQuietly(run(argument, {source}, QStringLiteral(" 1 "), false));
-        EXPECT_EQ(readBytes(m_far + QStringLiteral("/v.bin")), data);
-    }
-    const QStringList lines = log().split(u'\n', Qt::SkipEmptyParts).filter(QStringLiteral("→"));
-    ASSERT_EQ(lines.size(), 2);
-    for (const QString& line : lines)
-        EXPECT_TRUE(line.endsWith(QStringLiteral("/v.bin ") + expectedHash(data)))
-            << line.toStdString();
 }
 
 // A value that is neither 0 nor 1 stops a run of every mode before it touches a file.

@@ -177,82 +177,97 @@ TEST_F(RunLogTest, AKilledRunLeavesWholeLinesInOrder) {
 }
 
 // Moves onto another file system delete their sources in a batch; when the run stops, the
-// finished part is completed first so that the log and the count are true.
+// finished part is completed first so that the log and the count are true. A source replaced
+// (renamed over, so a new inode) while its move waits stays, and so do the sources after it.
 TEST_F(RunLogTest, AStoppedMoveBatchCompletesWhatWasDoneFirst) {
     const SmallTmpfs far(path("far"), "size=8m");
     if (!far.isMounted())
         GTEST_SKIP() << far.whyNot();
-    const auto moveRecords = [&](const QStringList& names) {
-        QStringList lines;
-        for (const QString& name : names)
-            lines.append(path("far") + ',' + path("src/" + name));
-        writeJobList(lines);
-    };
-    const auto moved = [&](const QString& name) {
-        return path("src/" + name) + " → " + path("far/" + name);
-    };
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        source(name);
-    moveRecords({"a.txt", "b.txt", "gone", "c.txt"});
-    EXPECT_FALSE(run(RunMode::Move));
-    const QString notFound = QStringLiteral("ファイルが見つかりません: ") + path("src/gone");
-    EXPECT_EQ(logLines().mid(1),
-              QStringList({"1 行目 移動: " + moved("a.txt"), "2 行目 移動: " + moved("b.txt"),
-                           "3 行目 失敗: " + notFound, "---- 3 行目で中止: " + notFound, ""}));
-    EXPECT_TRUE(
-        m_prompter.messageTexts().value(0).endsWith("3 行目で停止しました（2 件処理済み）。"));
-    EXPECT_EQ(entriesOf(path("src")), QStringList{"c.txt"});
-    EXPECT_EQ(entriesOf(path("far")), QStringList({"a.txt", "b.txt"}));
-
-    // A source replaced (renamed over, so a new inode) while its move waits stays, and so do
-    // the sources after it. The replacing happens while the 10-byte third file is copied.
-    struct ReplaceWhileCopying : CopyProgress {
+    // Acts while the 10-byte file is copied: replaces b.txt, or cancels the run.
+    struct AtTheLongerFile : CopyProgress {
         QString replaced;
+        bool cancel = false;
         bool fileCopyAdvanced(qint64, qint64 total) override {
-            if (total != 10 || replaced.isEmpty())
-                return true;
-            const QString path = std::exchange(replaced, {});
-            EXPECT_TRUE(writeBytes(path + ".new", "new"));
-            EXPECT_EQ(::rename(QFile::encodeName(path + ".new").constData(),
-                               QFile::encodeName(path).constData()),
-                      0);
-            return true;
+            if (total == 10 && !replaced.isEmpty()) {
+                const QByteArray path = QFile::encodeName(std::exchange(replaced, {}));
+                EXPECT_TRUE(writeBytes(path + ".new", "new"));
+                EXPECT_EQ(::rename(path + ".new", path.constData()), 0);
+            }
+            return total != 10 || !cancel;
         }
-    } replace;
-    startAfresh();
-    const QString d = source("d.txt"), e = source("e.txt"), f = source("longer.txt");
-    replace.replaced = e;
-    moveRecords({"d.txt", "e.txt", "longer.txt"});
-    EXPECT_FALSE(run(RunMode::Move, QString(), &replace));
+    };
+    const auto moved = [&](const char* name) {
+        return "移動: " + path("src/") + name + " → " + path("far/") + name;
+    };
+    const QString notFound = "ファイルが見つかりません: " + path("src/gone");
     const QString changed =
-        QStringLiteral("移動を待つ間に移動元のファイルが置き換えられたため、削除しませんでした: ") +
-        e;
-    EXPECT_EQ(logLines().mid(1),
-              QStringList({"1 行目 移動: " + moved("d.txt"), "2 行目 失敗: " + changed,
-                           "---- 2 行目で中止: " + changed, ""}));
-    EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{changed + "\nジョブリストの 2 行目で停止しました（1 件処理済み）。"});
-    EXPECT_EQ(readBytes(e), "new");
-    EXPECT_EQ(readBytes(path("far/e.txt")), "e.txt");
-    EXPECT_EQ(readBytes(f), "longer.txt");
-    EXPECT_EQ(readBytes(path("far/longer.txt")), "longer.txt");
-    EXPECT_FALSE(QFile::exists(d));
-
-    // Cancelled during the third file: the two before it are moved and counted.
-    struct CancelLongerFile : CopyProgress {
-        bool fileCopyAdvanced(qint64, qint64 total) override { return total != 10; }
-    } cancel;
-    startAfresh();
-    moveRecords({"g.txt", "h.txt", "longer.txt"});
-    source("g.txt");
-    source("h.txt");
-    EXPECT_FALSE(run(RunMode::Move, QString(), &cancel));
-    EXPECT_EQ(logLines().mid(1),
-              QStringList({"1 行目 移動: " + moved("g.txt"), "2 行目 移動: " + moved("h.txt"),
-                           "3 行目 キャンセル", "---- 3 行目でキャンセル", ""}));
-    EXPECT_EQ(m_prompter.messageTexts(),
-              QStringList{"処理を中止しました。（3 件中 2 件を処理済み）"});
-    EXPECT_EQ(entriesOf(path("src")), QStringList({"c.txt", "e.txt", "longer.txt"}));
+        "移動を待つ間に移動元のファイルが置き換えられたため、削除しませんでした: " +
+        path("src/b.txt");
+    const struct {
+        const char* what;
+        QString failing; // the third record, when it is not longer.txt
+        bool replaceB, cancel;
+        QStringList log, sourcesLeft, copies;
+        QString message;
+    } cases[] = {
+        {"a missing source",
+         "gone",
+         false,
+         false,
+         {"1 行目 " + moved("a.txt"), "2 行目 " + moved("b.txt"), "3 行目 失敗: " + notFound,
+          "---- 3 行目で中止: " + notFound},
+         {"longer.txt"},
+         {"a.txt", "b.txt"},
+         notFound + "\nジョブリストの 3 行目で停止しました（2 件処理済み）。"},
+        {"a source replaced while its move waits",
+         {},
+         true,
+         false,
+         {"1 行目 " + moved("a.txt"), "2 行目 失敗: " + changed, "---- 2 行目で中止: " + changed},
+         {"b.txt", "longer.txt"},
+         {"a.txt", "b.txt", "longer.txt"},
+         changed + "\nジョブリストの 2 行目で停止しました（1 件処理済み）。"},
+        {"cancelled during the third file",
+         {},
+         false,
+         true,
+         {"1 行目 " + moved("a.txt"), "2 行目 " + moved("b.txt"), "3 行目 キャンセル",
+          "---- 3 行目でキャンセル"},
+         {"longer.txt"},
+         {"a.txt", "b.txt"},
+         "処理を中止しました。（3 件中 2 件を処理済み）"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        startAfresh();
+        for (const QString& folder : {path("src"), path("far")}) {
+            for (const QString& name : entriesOf(folder))
+                QFile::remove(folder + u'/' + name);
+        }
+        QStringList lines;
+        for (const QString name : {"a.txt", "b.txt", "gone", "longer.txt"}) {
+            if (name == "gone" && c.failing != name)
+                continue;
+            if (name != "gone")
+                source(name);
+            lines.append(path("far") + ',' + path("src/" + name));
+        }
+        writeJobList(lines);
+        AtTheLongerFile progress;
+        progress.replaced = c.replaceB ? path("src/b.txt") : QString();
+        progress.cancel = c.cancel;
+        EXPECT_FALSE(run(RunMode::Move, QString(), &progress));
+        EXPECT_EQ(logLines().mid(1), c.log + QStringList{""});
+        EXPECT_EQ(m_prompter.messageTexts(), QStringList{c.message});
+        EXPECT_EQ(entriesOf(path("src")), c.sourcesLeft);
+        EXPECT_EQ(entriesOf(path("far")), c.copies);
+        // Every copy is whole; a source left beside its copy is the one that replaced it.
+        for (const QString& name : c.copies)
+            EXPECT_EQ(readBytes(path("far/" + name)), name.toUtf8());
+        if (c.sourcesLeft.contains("b.txt")) {
+            EXPECT_EQ(readBytes(path("src/b.txt")), "new");
+        }
+    }
 }
 
 TEST_F(RunLogTest, TheWindowsRunsAreLoggedToo) {
